@@ -1,0 +1,46 @@
+#pragma once
+// The number reader of the settings and processing files: characters with
+// codes 0..32 before a number are skipped, a number ends at the next such
+// character, "." is always the decimal separator, a token that does not
+// convert is I/O error 106, and at end of file a missing number reads as 0.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kv {
+
+class NumberTokenizer {
+ public:
+  // `name` is used in error messages only.
+  explicit NumberTokenizer(std::string text, std::string name = {});
+
+  // Next token (empty at end of file), skipping codes 0..32 first.
+  std::string_view nextToken();
+  long double readReal();       // 0 at end of file; IoError 106 when malformed
+  std::int64_t readInteger();   // 0 at end of file; IoError 106 when malformed or out of 32-bit range
+  // Skips the rest of the current line, its line end (LF, CR LF or CR) included.
+  void skipLine();
+  // Reads the rest of the current line (without its line end) and moves past it.
+  std::string readLine();
+  bool eof() const { return pos_ >= text_.size(); }
+  // One character at the cursor ('\0' at end of file) and advance past it.
+  char readChar();
+  char peekChar() const { return eof() ? '\0' : text_[pos_]; }
+  // 1-based line of the cursor, for messages.
+  std::size_t lineNumber() const;
+  std::size_t position() const { return pos_; }
+  const std::string& name() const { return name_; }
+
+ private:
+  std::string text_;
+  std::string name_;
+  std::size_t pos_ = 0;
+};
+
+// Converts one token with "." as separator, whatever the process locale.
+// Returns false when the whole token is not a decimal number.
+bool ParseReal(std::string_view token, long double& out);
+bool ParseInteger(std::string_view token, std::int64_t& out);
+
+}  // namespace kv

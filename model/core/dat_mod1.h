@@ -1,0 +1,65 @@
+#pragma once
+// All of the model's state in one place. Procedures take the state by
+// reference instead of reading globals, so tests can run several models.
+#include <cstdint>
+#include <string>
+
+#include "common/rtl_file.h"
+#include "model/core/results.h"
+#include "model/core/settings.h"
+#include "model/core/torvin_state.h"
+
+namespace kv {
+
+// What the core asks of the window during a run (a warning box with one OK).
+class ModelUi {
+ public:
+  virtual ~ModelUi() = default;
+  virtual void Warning(const std::string& textUtf8) = 0;
+};
+
+struct DatMod1 {
+  // Window state.
+  bool SettingsOpened = false;
+  bool ProcessingOpened = false;
+  std::uint8_t LastOpened = 0;
+  std::uint8_t RunStatus = 0;
+  std::string SettingsFileName;
+  std::string ProcessingFileName;
+  std::string ShortFileName;
+  std::string SavedDir;
+  std::string IoMessage;
+  std::string BaseName;
+
+  // Inputs of the sample being processed.
+  double SampleTime = 0;
+  float Uph = 0;
+  float I = 0;
+  float Pa = 0;
+  float Qa = 0;
+  char LineMarker = ' ';
+  std::int64_t SampleCount = 0;  // records written to "ema.tip" in this run
+
+  TSettings settings;
+  TThresholds thr;
+  AlgoState algo;
+  ResultsTable results;
+
+  RtlFile emaTip;  // open while a run appends its sample records
+  ModelUi* ui = nullptr;
+
+  // Everything a run reads or writes back to the state of a freshly started
+  // program, so the same files always give the same result.
+  void ResetForRun() {
+    SampleTime = 0;
+    Uph = I = Pa = Qa = 0;
+    LineMarker = ' ';
+    SampleCount = 0;
+    settings = TSettings{};
+    thr = TThresholds{};
+    algo = AlgoState{};
+    results = ResultsTable{};
+  }
+};
+
+}  // namespace kv
