@@ -49,8 +49,11 @@ struct DatMod1 {
   ModelUi* ui = nullptr;
 
   // Everything a run reads or writes back to the state of a freshly started
-  // program, so the same files always give the same result.
+  // program, so the same files always give the same result. Window state
+  // (file names, flags, RunStatus) is the window's and stays.
   void ResetForRun() {
+    IoMessage.clear();
+    BaseName.clear();
     SampleTime = 0;
     Uph = I = Pa = Qa = 0;
     LineMarker = ' ';

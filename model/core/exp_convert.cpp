@@ -1,7 +1,187 @@
 #include "model/core/exp_convert.h"
 
+#include <algorithm>
+#include <filesystem>
+
+#include "common/io_error.h"
+#include "common/rtl_file.h"
 #include "model/core/dat_mod1.h"
 
 namespace kv {
-bool ConvertExpFile(DatMod1&) { return false; }
+
+namespace {
+
+constexpr std::size_t kHeaderLines = 7;
+constexpr std::size_t kNumbersPerLine = 5;
+constexpr std::size_t kTextWidth = 10;  // characters of one written number
+constexpr std::size_t kMaxLeadingZeros = 8;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool IsBlankLine(std::string_view line) {
+  return std::all_of(line.begin(), line.end(), [](char c) { return c == ' ' || c == '\t'; });
+}
+
+// One number at `pos`: sign character, one skipped character, mantissa digits
+// up to "E", exponent sign, two exponent digits. `pos` moves past the number
+// and, when present, its separator.
+bool ParseNumber(std::string_view line, std::size_t& pos, std::string& text) {
+  if (pos + 2 > line.size()) return false;
+  bool negative = line[pos] == '-';
+  std::size_t mantStart = pos + 2;
+  std::size_t e = line.find('E', mantStart);
+  if (e == std::string_view::npos) return false;
+  std::string_view mantissa = line.substr(mantStart, e - mantStart);
+  if (mantissa.empty() || !std::all_of(mantissa.begin(), mantissa.end(), IsDigit)) return false;
+  if (e + 4 > line.size()) return false;  // sign and two digits
+  bool expNegative = line[e + 1] == '-';
+  if (!IsDigit(line[e + 2]) || !IsDigit(line[e + 3])) return false;
+  int exponent = (line[e + 2] - '0') * 10 + (line[e + 3] - '0');
+  text = ExpNumberText(negative, mantissa, expNegative, exponent);
+  pos = std::min(e + 5, line.size());
+  return true;
+}
+
+std::string OpenFailureText(int code, const std::string& name) {
+  switch (code) {
+    case kFileNotFound: return "Файл " + name + " не найден";
+    case kPathNotFound: return "Ошибочное имя файла " + name;
+    case kTooManyOpenFiles: return "Слишком много открытых файлов";
+    case kAccessDenied: return "Файл " + name + " не доступен";
+    default: return {};
+  }
+}
+
+void Warn(DatMod1& d, const std::string& text) {
+  if (d.ui) d.ui->Warning(text);
+}
+
+}  // namespace
+
+std::string ExpOutputName(std::string_view inputName) {
+  std::size_t dot = inputName.find('.');
+  std::string_view head = inputName.substr(0, dot);  // whole name without a dot
+  std::size_t sep = head.find_last_of("\\/");
+  std::string_view base = sep == std::string_view::npos ? head : head.substr(sep + 1);
+  if (dot == std::string_view::npos) base = {};  // a name without a dot gives ".txt"
+  return std::string(base) + ".txt";
+}
+
+std::string ExpNumberText(bool negative, std::string_view mantissa, bool exponentNegative, int exponent) {
+  std::string m(mantissa.substr(0, kTextWidth));
+  const std::size_t b = static_cast<std::size_t>(std::max(exponent, 0));
+  std::size_t limit = kTextWidth;
+  std::string t;
+  if (b == 0) {
+    t = "0." + m;
+  } else if (exponentNegative) {
+    // Beyond eight zeros no digit fits in ten characters: the value is 0 to
+    // the eight decimals written.
+    t = "0." + std::string(std::min(b, kMaxLeadingZeros), '0') + m;
+  } else {
+    // Digits before the point, padded with zeros when the exponent is longer
+    // than the mantissa; the integer part is never cut.
+    std::string intPart = m.substr(0, std::min(b, m.size()));
+    if (b > m.size()) intPart.append(b - m.size(), '0');
+    t = intPart + "." + (b < m.size() ? m.substr(b) : std::string());
+    limit = std::max(kTextWidth, b + (negative ? 1 : 0));
+  }
+  if (t.size() > limit) t.resize(limit);
+  if (negative) {
+    t.insert(t.begin(), '-');
+    if (t.size() > limit) t.resize(limit);
+  }
+  return t;
+}
+
+bool ConvertExpLine(std::string_view line, std::string& out) {
+  std::string result;
+  std::size_t pos = 0;
+  for (std::size_t k = 0; k < kNumbersPerLine; ++k) {
+    // Every number but the last needs its separator before the next one.
+    if (k > 0 && pos == line.size()) return false;
+    std::string text;
+    if (!ParseNumber(line, pos, text)) return false;
+    result += "  ";
+    result += text;
+  }
+  out = std::move(result);
+  return true;
+}
+
+bool ConvertExpText(std::string_view input, std::string& output, std::size_t* badLine) {
+  std::string out;
+  std::size_t lineNo = 0;
+  std::size_t pos = 0;
+  while (pos < input.size()) {
+    std::size_t end = input.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) end = input.size();
+    std::string_view line = input.substr(pos, end - pos);
+    pos = end;
+    if (pos < input.size() && input[pos] == '\r') ++pos;
+    if (pos < input.size() && input[pos] == '\n' && (pos == end || input[pos - 1] == '\r')) ++pos;
+    ++lineNo;
+    if (lineNo <= kHeaderLines || IsBlankLine(line)) continue;
+    std::string converted;
+    if (!ConvertExpLine(line, converted)) {
+      if (badLine) *badLine = lineNo;
+      return false;
+    }
+    out += converted;
+    out += '\n';
+  }
+  output = std::move(out);
+  return true;
+}
+
+bool ConvertExpFile(DatMod1& d, std::string* outputPath) {
+  const std::string name = d.ShortFileName;
+  std::string input;
+  {
+    RtlFile in;
+    int code = in.tryReset(name);
+    if (code != 0) {
+      std::string text = OpenFailureText(code, name);
+      if (!text.empty()) d.IoMessage = text;
+      Warn(d, text.empty() ? IoError(code, name).what() : text);
+      return false;
+    }
+    char buf[65536];
+    for (;;) {
+      std::size_t n = in.readSome(buf, sizeof buf);
+      if (n == 0) break;
+      input.append(buf, n);
+    }
+    if (std::ferror(in.handle())) {
+      Warn(d, IoError(kAccessDenied, name).what());
+      return false;
+    }
+  }
+
+  std::string output;
+  std::size_t badLine = 0;
+  if (!ConvertExpText(input, output, &badLine)) {
+    Warn(d, "Файл " + name + ": неверный формат чисел в строке " + std::to_string(badLine));
+    return false;
+  }
+
+  const std::string outName = ExpOutputName(name);
+  try {
+    // The whole output is written under a temporary name and renamed over an
+    // existing file only when complete, so the input (which may carry the
+    // same name) is never lost half-way.
+    WriteFileAtomically(outName, output);
+  } catch (const IoError& e) {
+    Warn(d, e.what());
+    return false;
+  }
+  d.BaseName = outName;
+  if (outputPath) {
+    std::error_code ec;
+    std::filesystem::path full = std::filesystem::absolute(outName, ec);
+    *outputPath = ec ? outName : full.lexically_normal().string();
+  }
+  return true;
+}
+
 }  // namespace kv

@@ -1,7 +1,302 @@
 #include "model/core/processing.h"
 
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string_view>
+
+#include "common/decimal_format.h"
+#include "common/io_error.h"
+#include "common/rtl_file.h"
+#include "common/tokenizer.h"
+#include "common/xfloat.h"
 #include "model/core/dat_mod1.h"
+#include "model/core/osc_writer.h"
+#include "model/core/results.h"
+#include "model/core/settings.h"
+#include "model/core/torvin_1.h"
 
 namespace kv {
-void RunProcessing(DatMod1& d) { d.RunStatus = 0; }
+
+namespace {
+
+constexpr const char* kEmaTip = "ema.tip";
+constexpr std::size_t kRealChars = 64;  // the runtime read at most this many characters of a real
+
+// Grid step and on-grid tolerance, extended constants as in the arithmetic of the device.
+constexpr ext kGridStep = 0.02L;
+constexpr ext kOnGrid = 0.0001L;
+
+struct PowersOfTen {
+  ext p[28];
+  PowersOfTen() {
+    p[0] = 1;
+    for (int i = 1; i < 28; ++i) p[i] = p[i - 1] * 10;  // exact up to 10^27
+  }
+};
+
+// Plain decimals with at most 19 significant digits: the digits as an exact
+// integer and one exact power of ten give one correctly rounded operation,
+// the same value the general conversion gives, several times faster.
+bool FastDecimal(std::string_view t, ext& out) {
+  static const PowersOfTen kPow;
+  std::size_t i = 0, n = t.size();
+  bool neg = false;
+  if (i < n && (t[i] == '+' || t[i] == '-')) neg = t[i++] == '-';
+  std::uint64_t m = 0;
+  int sig = 0, digits = 0, frac = 0;
+  auto digit = [&](char c) {
+    ++digits;
+    if (m == 0 && c == '0') return true;
+    if (++sig > 19) return false;
+    m = m * 10 + static_cast<std::uint64_t>(c - '0');
+    return true;
+  };
+  while (i < n && t[i] >= '0' && t[i] <= '9')
+    if (!digit(t[i++])) return false;
+  if (i < n && t[i] == '.') {
+    ++i;
+    while (i < n && t[i] >= '0' && t[i] <= '9') {
+      if (!digit(t[i++])) return false;
+      ++frac;
+    }
+  }
+  if (digits == 0) return false;
+  int exp10 = 0;
+  if (i < n && (t[i] == 'e' || t[i] == 'E')) {
+    ++i;
+    bool eneg = false;
+    if (i < n && (t[i] == '+' || t[i] == '-')) eneg = t[i++] == '-';
+    int ed = 0;
+    while (i < n && t[i] >= '0' && t[i] <= '9') {
+      if (++ed > 4) return false;
+      exp10 = exp10 * 10 + (t[i++] - '0');
+    }
+    if (ed == 0) return false;
+    if (eneg) exp10 = -exp10;
+  }
+  if (i != n) return false;
+  const int k = frac - exp10;  // value = m / 10^k
+  ext v;
+  if (m == 0) {
+    v = 0;
+  } else if (k >= 0 && k <= 27) {
+    v = static_cast<ext>(m) / kPow.p[k];
+  } else if (k < 0 && -k <= 27) {
+    v = static_cast<ext>(m) * kPow.p[-k];
+  } else {
+    return false;
+  }
+  out = neg ? -v : v;
+  return true;
+}
+
+// One real of the processing file: 0 at end of file, IoError 106 when it
+// does not convert.
+ext ReadReal(NumberTokenizer& tok) {
+  std::string_view t = tok.nextToken().substr(0, kRealChars);
+  if (t.empty()) return 0;
+  ext v = 0;
+  if (FastDecimal(t, v) || ParseReal(t, v)) return v;
+  throw IoError(kInvalidNumeric,
+                tok.name() + ", line " + std::to_string(tok.lineNumber()) + ": \"" + std::string(t.substr(0, 40)) + "\"");
+}
+
+float ReadF32(NumberTokenizer& tok) {
+  ext v = ReadReal(tok);
+  float f = static_cast<float>(v);
+  if (!std::isfinite(f)) [[unlikely]] {
+    const std::string what = tok.name() + ", line " + std::to_string(tok.lineNumber());
+    f = StoreF32(v, what.c_str());  // throws
+  }
+  return f;
+}
+
+// Start of the trailing run of characters 0..32: lines that hold nothing
+// else at the end of the file are no data lines.
+std::size_t ContentEnd(const std::string& text) {
+  std::size_t e = text.size();
+  while (e > 0 && static_cast<unsigned char>(text[e - 1]) <= 32) --e;
+  return e;
+}
+
+struct Raw {
+  float c[4];  // columns 2..5, unscaled
+};
+
+void Scale(const float raw[4], GridPoint& p) {
+  static const ext kSqrt3 = std::sqrt(3.0L);
+  p.Uph = StoreF32(raw[0] / kSqrt3, "Uph = column 2 / sqrt 3");
+  p.I = raw[1];
+  p.Pa = StoreF32(-static_cast<ext>(raw[2]) / 3.0L, "Pa = -column 4 / 3");
+  p.Qa = StoreF32(-static_cast<ext>(raw[3]) / 3.0L, "Qa = -column 5 / 3");
+}
+
+double NextGrid(double t) { return StoreF64(static_cast<ext>(t) + kGridStep, "grid time"); }
+
+}  // namespace
+
+void ResampleText(std::string text, const std::string& name, const std::function<void(const GridPoint&)>& onPoint) {
+  const std::size_t contentEnd = ContentEnd(text);
+  NumberTokenizer tok(std::move(text), name);
+
+  bool started = false;
+  double nextGridTime = 0;
+  double prevLineTime = 0;
+  Raw prevRaw{};
+  std::int64_t points = 0;
+  GridPoint p;
+
+  auto emit = [&]() {
+    if (points >= kMaxSamples) {
+      throw SampleLimitError("Файл обработки " + name + " слишком длинный: больше " + std::to_string(kMaxSamples) +
+                             " отсчётов с шагом 0.02 с (предел осциллограммы), обработка остановлена на времени " +
+                             FormatFixed(p.SampleTime, 10, 3, ".") + " с");
+    }
+    ++points;
+    onPoint(p);
+  };
+
+  while (tok.position() < contentEnd) {
+    const char marker = tok.readChar();
+    if (marker == '%') {
+      tok.skipLine();
+      continue;
+    }
+    const double time = StoreF64(ReadReal(tok), "time");
+    Raw cur;
+    for (float& c : cur.c) c = ReadF32(tok);
+    tok.skipLine();
+    p.LineMarker = marker;
+
+    if (!started) {
+      started = true;
+      prevLineTime = time;
+      nextGridTime = NextGrid(time);
+      prevRaw = cur;
+      p.SampleTime = time;
+      Scale(cur.c, p);
+      emit();
+      continue;
+    }
+
+    const ext dist = std::fabs(static_cast<ext>(nextGridTime) - static_cast<ext>(time));
+    if (dist < kOnGrid) {
+      // On the grid: processed with its own values at its own time.
+      prevRaw = cur;
+      prevLineTime = time;
+      p.SampleTime = time;
+      Scale(cur.c, p);
+      nextGridTime = NextGrid(nextGridTime);
+      emit();
+    } else if (dist > kOnGrid && time < nextGridTime) {
+      // Between grid points: only the start of the next interpolation.
+      prevLineTime = time;
+      prevRaw = cur;
+    } else if (dist > kOnGrid && time > nextGridTime) {
+      // Past one or more grid points: interpolate the unscaled columns.
+      const double tA = prevLineTime, tB = time;
+      const Raw start = prevRaw;
+      prevRaw = cur;
+      prevLineTime = tB;
+      const ext span = static_cast<ext>(tB) - static_cast<ext>(tA);
+      while (nextGridTime <= tB) {
+        const ext along = static_cast<ext>(nextGridTime) - static_cast<ext>(tA);
+        float v[4];
+        for (int k = 0; k < 4; ++k) {
+          const ext s = start.c[k];
+          v[k] = StoreF32(s + (static_cast<ext>(cur.c[k]) - s) * along / span, "interpolated value");
+        }
+        Scale(v, p);
+        p.SampleTime = nextGridTime;
+        nextGridTime = NextGrid(nextGridTime);
+        emit();
+      }
+    }
+  }
+}
+
+std::string BaseNameOf(const std::string& processingFileName) {
+  const std::size_t slash = processingFileName.find_last_of("/\\");
+  const std::string own = slash == std::string::npos ? processingFileName : processingFileName.substr(slash + 1);
+  const std::size_t dot = own.find('.');
+  return dot == std::string::npos ? own : own.substr(0, dot);
+}
+
+std::string OpenFailureMessage(int code, const std::string& fileName, int err) {
+  switch (code) {
+    case kFileNotFound: return "Файл " + fileName + " не найден";
+    case kPathNotFound: return "Ошибочное имя файла " + fileName;
+    case kTooManyOpenFiles: return "Слишком много открытых файлов";
+    case kAccessDenied: return "Файл " + fileName + " не доступен";
+    default: break;
+  }
+  const std::string reason = err != 0 ? std::string(std::strerror(err)) : IoErrorText(code);
+  return "Файл " + fileName + " не открыт: " + reason;
+}
+
+void RunProcessing(DatMod1& d) {
+  // Every run starts from the state of a freshly started program.
+  d.ResetForRun();
+  InitResultsGrid(d);
+
+  ReadSettings(d);
+  DeriveThresholds(d);
+  d.algo.FirstSample = true;
+  d.SampleCount = 0;
+
+  d.BaseName = BaseNameOf(d.ProcessingFileName);
+
+  std::string text;
+  {
+    RtlFile pf;
+    const int code = pf.tryReset(d.ProcessingFileName);
+    if (code != 0) {
+      int err = 0;
+      if (code < kFileNotFound || code > kAccessDenied) {
+        // Open once more only to learn the system's reason for the message.
+        errno = 0;
+        if (std::FILE* f = std::fopen(d.ProcessingFileName.c_str(), "rb")) std::fclose(f);
+        else err = errno;
+      }
+      d.IoMessage = OpenFailureMessage(code, d.ProcessingFileName, err);
+      if (d.ui) d.ui->Warning(d.IoMessage);
+      if (d.RunStatus == 1) d.RunStatus = 0;
+      return;
+    }
+    char buf[1 << 16];
+    while (std::size_t n = pf.readSome(buf, sizeof buf)) text.append(buf, n);
+    if (std::ferror(pf.handle())) throw IoError(kReadBeyondEof, d.ProcessingFileName);
+  }  // closed here: the processing file is read once, whole
+
+  d.emaTip.rewrite(kEmaTip);
+  try {
+    d.algo.AuxCurrent = 0;
+    ResampleText(std::move(text), d.ProcessingFileName, [&d](const GridPoint& p) {
+      d.SampleTime = p.SampleTime;
+      d.Uph = p.Uph;
+      d.I = p.I;
+      d.Pa = p.Pa;
+      d.Qa = p.Qa;
+      d.LineMarker = p.LineMarker;
+      ProcessSample(d);
+    });
+    d.emaTip.close();
+    WriteOscillogramFile(d);
+  } catch (...) {
+    // No stray "ema.tip" after a failed run; the error itself goes on.
+    try {
+      d.emaTip.close();
+    } catch (...) {
+    }
+    std::error_code ec;
+    std::filesystem::remove(kEmaTip, ec);
+    throw;
+  }
+
+  if (d.RunStatus == 1) d.RunStatus = 0;
+}
+
 }  // namespace kv

@@ -1,9 +1,52 @@
 #pragma once
 // One processing run: settings, processing file, resampling onto the grid.
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
 #include <string>
 
 namespace kv {
 struct DatMod1;
-// Throws IoError / FpError on a failed run; sets d.RunStatus = 0 on success.
+
+// Throws IoError / FpError / SampleLimitError on a failed run (RunStatus then
+// stays as it was, "ema.tip" is closed and erased); sets d.RunStatus from 1 to
+// 0 when the run completes or ends with an open-failure warning.
 void RunProcessing(DatMod1& d);
+
+// The oscillogram holds at most this many samples (its point count is 16 bits).
+inline constexpr std::int64_t kMaxSamples = 65535;
+
+// A run whose grid would pass kMaxSamples points; the message is Russian.
+class SampleLimitError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The inputs of one grid point, scaled (Uph = column 2 / sqrt 3, I = column 3,
+// Pa = -column 4 / 3, Qa = -column 5 / 3).
+struct GridPoint {
+  double SampleTime = 0;
+  float Uph = 0;
+  float I = 0;
+  float Pa = 0;
+  float Qa = 0;
+  char LineMarker = ' ';
+};
+
+// Reads a processing file's text line by line and resamples it onto the
+// 0.02 s grid, calling `onPoint` once per grid point in time order. `name`
+// is used in error messages. Throws IoError 106 for a number that does not
+// convert, FpError for a value that does not fit its width, SampleLimitError
+// before the (kMaxSamples + 1)-th point.
+void ResampleText(std::string text, const std::string& name, const std::function<void(const GridPoint&)>& onPoint);
+
+// The oscillogram's base name: the file's own name (after the last '/' or
+// '\') up to its first dot; the whole name when it has no dot.
+std::string BaseNameOf(const std::string& processingFileName);
+
+// Text of the warning for a failed open of the processing file: the fixed
+// texts for codes 2 to 5, otherwise the name and the system's reason `err`
+// (an errno value; 0 when unknown).
+std::string OpenFailureMessage(int code, const std::string& fileName, int err);
+
 }  // namespace kv

@@ -1,0 +1,135 @@
+#include "viewer/core/rzd.h"
+
+#include <cstring>
+
+#include "common/io_error.h"
+#include "viewer/core/file_error.h"
+
+namespace kv {
+
+namespace {
+
+std::int32_t GetI32(const std::uint8_t* p) {
+  std::uint32_t u = std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
+  return static_cast<std::int32_t>(u);
+}
+
+std::uint16_t GetU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+
+float GetF32(const std::uint8_t* p) {
+  std::uint32_t u = std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
+  float f;
+  std::memcpy(&f, &u, sizeof f);
+  return f;
+}
+
+[[noreturn]] void Refuse(const std::string& path, const std::string& problem) {
+  throw FileFormatError("Файл «" + path + "» не является файлом результатов расчёта или повреждён: " + problem + ".");
+}
+
+std::int32_t ReadI32(RtlFile& f) {
+  std::uint8_t b[4];
+  f.blockRead(b, sizeof b);
+  return GetI32(b);
+}
+
+std::uint16_t ReadU16(RtlFile& f) {
+  std::uint8_t b[2];
+  f.blockRead(b, sizeof b);
+  return GetU16(b);
+}
+
+// Everything a header holds, parsed before any of it is committed.
+struct RzsHeader {
+  std::int32_t cols = 0, rows = 0, groups = 0;
+  std::array<RzsGroupRecord, kRzsMaxColumns> groupRecs{};
+  std::uint16_t lines = 0;
+  std::array<std::uint16_t, kRzsMaxColumns> lengths{};
+  std::array<std::array<std::string, kRzsMaxColumns>, kRzsMaxLines> names;
+};
+
+void ParseHeader(RtlFile& f, const std::string& path, RzsHeader& h) {
+  h.cols = ReadI32(f);
+  h.rows = ReadI32(f);
+  h.groups = ReadI32(f);
+  if (h.cols < 1 || h.cols > kRzsMaxColumns)
+    Refuse(path, "число столбцов " + std::to_string(h.cols) + ", допустимо от 1 до " + std::to_string(kRzsMaxColumns));
+  if (h.rows < 0) Refuse(path, "число строк " + std::to_string(h.rows) + " отрицательно");
+  if (h.groups < 0 || h.groups > h.cols - 1)
+    Refuse(path, "число явлений " + std::to_string(h.groups) + " при " + std::to_string(h.cols) +
+                     " столбцах, допустимо от 0 до " + std::to_string(h.cols - 1));
+
+  for (int g = 0; g < h.groups; ++g) {
+    std::int32_t k = ReadI32(f);
+    std::uint8_t skip[2];
+    f.blockRead(skip, sizeof skip);
+    if (k < 0 || k > kRzsMaxGroupRecords)
+      Refuse(path, "у явления " + std::to_string(g + 1) + " число записей " + std::to_string(k) +
+                       ", допустимо от 0 до " + std::to_string(kRzsMaxGroupRecords));
+    // The last record is the group's; a group of no record has type code 0.
+    RzsGroupRecord rec{};
+    for (int r = 0; r < k; ++r) f.blockRead(rec.data(), rec.size());
+    h.groupRecs[static_cast<std::size_t>(g)] = rec;
+  }
+
+  for (int j = 0; j < h.cols; ++j) {
+    std::uint8_t skip[4];
+    f.blockRead(skip, sizeof skip);
+  }
+
+  h.lines = ReadU16(f);
+  if (h.lines > kRzsMaxLines)
+    Refuse(path, "число строк подписи " + std::to_string(h.lines) + ", допустимо не более " + std::to_string(kRzsMaxLines));
+  for (int j = 0; j < h.cols; ++j) {
+    std::uint16_t len = ReadU16(f);
+    if (len > kRzsMaxTextLength)
+      Refuse(path, "подпись столбца " + std::to_string(j + 1) + " длиной " + std::to_string(len) +
+                       " байт, допустимо не более " + std::to_string(kRzsMaxTextLength));
+    h.lengths[static_cast<std::size_t>(j)] = len;
+  }
+
+  char text[kRzsMaxTextLength];
+  for (int i = 0; i < h.lines; ++i) {
+    for (int j = 0; j < h.cols; ++j) {
+      std::size_t len = h.lengths[static_cast<std::size_t>(j)];
+      f.blockRead(text, len);
+      // Kept verbatim, NULs and trailing blanks included; the dialog trims.
+      h.names[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)].assign(text, len);
+    }
+  }
+}
+
+}  // namespace
+
+void RzsReader::ReadRzsHeader() {
+  file_.close();
+  RtlFile f;
+  f.reset(assigned_);
+  RzsHeader h;
+  ParseHeader(f, assigned_, h);  // throws; `f` closes itself and nothing is committed
+
+  RzsColCount = h.cols;
+  RzsRowCount = h.rows;
+  RzsGroupCount = h.groups;
+  RzsGroups = h.groupRecs;
+  RzsLineCount = h.lines;
+  RzsTextLengths = h.lengths;
+  RzsNames = std::move(h.names);
+  RzsRowIndex = 0;
+  rowsOffset_ = f.position();
+  file_ = std::move(f);
+}
+
+int RzsReader::ReadRzsRow() {
+  if (RzsRowIndex >= RzsRowCount) return -1;
+  std::uint8_t buf[4 * kRzsMaxColumns];
+  std::size_t n = static_cast<std::size_t>(RzsColCount);
+  file_.blockRead(buf, 4 * n);
+  for (std::size_t c = 0; c < n; ++c) RzsRow[c] = GetF32(buf + 4 * c);
+  ++RzsRowIndex;
+  return 0;
+}
+
+void RzsReader::Close() { file_.close(); }
+
+}  // namespace kv

@@ -1,0 +1,76 @@
+#pragma once
+// Reader of the ".rzs" result files of the Kestrino simulation program: the
+// counts, the quantity type of every group, the texts naming every column,
+// then rows of float32 values (time first, then group g in column g + 1).
+//
+// Layout (little-endian, no gaps):
+//   i32 NCols (1..15), i32 NRows (>= 0), i32 G (0..NCols-1)
+//   G times: i32 k (0..255), 2 bytes ignored, k records of 22 bytes
+//            (the last one is kept; its byte 0 is the type code)
+//   NCols times 4 ignored bytes
+//   u16 R (0..3), u16 L[NCols] (0..80)
+//   R lines of NCols texts of L[j] bytes (OEM)
+//   NRows rows of NCols float32
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "common/rtl_file.h"
+
+namespace kv {
+
+inline constexpr int kRzsMaxColumns = 15;
+inline constexpr int kRzsMaxLines = 3;
+inline constexpr int kRzsMaxTextLength = 80;
+inline constexpr int kRzsMaxGroupRecords = 255;
+inline constexpr int kRzsGroupRecordSize = 22;
+
+using RzsGroupRecord = std::array<std::uint8_t, kRzsGroupRecordSize>;
+
+class RzsReader {
+ public:
+  // The file the next ReadRzsHeader opens (RzsFileVar's assignment).
+  void Assign(const std::string& path) { assigned_ = path; }
+  const std::string& AssignedName() const { return assigned_; }
+
+  // Opens the assigned file (closing one already open) and reads its header;
+  // the file stays open at its first row. Throws IoError ("File not found",
+  // "Read beyond end of file" ...) or FileFormatError naming the count that
+  // does not fit; on any failure the file is closed and every record keeps
+  // what the previous successful header put there.
+  void ReadRzsHeader();
+
+  // 0: the next row is in RzsRow; -1: all NRows rows have been read. Throws
+  // IoError on a short read, leaving RzsRow unchanged.
+  int ReadRzsRow();
+
+  void Close();
+  bool IsOpen() const { return file_.isOpen(); }
+  // Size of the open file in bytes, and where its first row starts.
+  std::int64_t FileSize() { return file_.size(); }
+  std::int64_t RowsOffset() const { return rowsOffset_; }
+
+  // Records of the last header read. Arrays are 0-based: RzsGroups[g - 1]
+  // is group g, RzsTextLengths[j - 1] and RzsNames[i - 1][j - 1] column j.
+  std::int32_t RzsColCount = 0;
+  std::int32_t RzsRowCount = 0;
+  std::int32_t RzsGroupCount = 0;
+  std::array<RzsGroupRecord, kRzsMaxColumns> RzsGroups{};  // zeroed for a group of no record
+  std::uint16_t RzsLineCount = 0;
+  std::array<std::uint16_t, kRzsMaxColumns> RzsTextLengths{};
+  std::array<std::array<std::string, kRzsMaxColumns>, kRzsMaxLines> RzsNames{};  // raw OEM bytes
+  std::array<float, kRzsMaxColumns> RzsRow{};  // [0] = time, [g] = group g
+  std::int64_t RzsRowIndex = 0;                // rows read since the header
+
+  // Quantity type code of group g (1..RzsGroupCount); 0 for any other g.
+  std::uint8_t GroupTypeCode(int g) const {
+    return g >= 1 && g <= RzsGroupCount ? RzsGroups[static_cast<std::size_t>(g - 1)][0] : 0;
+  }
+
+ private:
+  std::string assigned_;
+  RtlFile file_;
+  std::int64_t rowsOffset_ = 0;
+};
+
+}  // namespace kv
