@@ -1,6 +1,19 @@
 #include <QApplication>
 
+#include "viewer/app/graph_mode.h"
+#include "viewer/app/vistrel_start.h"
+
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  return 0;
+  QApplication::setApplicationName(QStringLiteral("vistrel"));
+  QApplication::setApplicationDisplayName(vistrel::kApplicationTitle);
+  vistrel::SetSeparatorsFromLocale();
+
+  vistrel::CreateForms();
+  // The program ends with its main window, whatever else is still open.
+  QObject::connect(FormGraph, &TFormGraph::closed, &app, &QApplication::quit);
+  FormGraph->showMaximized();
+  const int rc = QApplication::exec();
+  vistrel::DestroyForms();
+  return rc;
 }

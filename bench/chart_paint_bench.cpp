@@ -1,0 +1,80 @@
+// One full paint of ten oscillograms of 65,535 points at 1920 x 1080: the
+// chart's own routine against plain QPainter::drawPolyline of every point.
+#include <benchmark/benchmark.h>
+// The chart is a widget, so the application is a QApplication (a QGuiApplication
+// with widgets) on the offscreen platform.
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <cmath>
+#include <vector>
+
+#include "viewer/chart/chart.h"
+
+namespace {
+
+constexpr int kSeries = 10;
+constexpr int kPoints = 65535;
+const QSize kSize(1920, 1080);
+
+double Sample(int s, int i) {
+  const double t = i * 0.02;
+  return std::sin(2 * M_PI * 50 * t * 0.0201 + s) * (1 + 0.3 * std::sin(t * 0.7)) + 0.05 * std::sin(i * 1.7 + s);
+}
+
+void BM_ChartRender(benchmark::State& state) {
+  kv::Chart chart;
+  chart.resize(kSize);
+  chart.Title().SetText({QStringLiteral("Осциллограмма")});
+  for (int s = 0; s < kSeries; ++s) {
+    auto* line = chart.AddLineSeries();
+    line->SetTitle(QStringLiteral("Явление %1").arg(s + 1));
+    line->SetSeriesColor(QColor::fromHsv(s * 36, 255, 200));
+    line->Reserve(kPoints);
+    for (int i = 0; i < kPoints; ++i) line->AddPoint(i * 0.02, Sample(s, i) / 2);
+  }
+  chart.LeftAxis().FixAxisRange(-1, 1);
+  chart.LeftAxis().SetIncrement(0.1);
+  QImage img(kSize, QImage::Format_RGB32);
+  for (auto _ : state) {
+    QPainter p(&img);
+    chart.Render(p, kSize);
+    p.end();
+    benchmark::DoNotOptimize(img.constBits());
+  }
+}
+BENCHMARK(BM_ChartRender)->Unit(benchmark::kMillisecond);
+
+void BM_PlainPolyline(benchmark::State& state) {
+  std::vector<std::vector<QPointF>> lines(kSeries);
+  const double w = kSize.width() - 100, h = kSize.height() - 100;
+  for (int s = 0; s < kSeries; ++s) {
+    lines[s].reserve(kPoints);
+    for (int i = 0; i < kPoints; ++i)
+      lines[s].emplace_back(50 + i * w / (kPoints - 1), 50 + (1 - (Sample(s, i) / 2 + 1) / 2) * h);
+  }
+  QImage img(kSize, QImage::Format_RGB32);
+  for (auto _ : state) {
+    QPainter p(&img);
+    p.fillRect(img.rect(), Qt::white);
+    for (int s = 0; s < kSeries; ++s) {
+      p.setPen(QPen(QColor::fromHsv(s * 36, 255, 200), 1));
+      p.drawPolyline(lines[s].data(), kPoints);
+    }
+    p.end();
+    benchmark::DoNotOptimize(img.constBits());
+  }
+}
+BENCHMARK(BM_PlainPolyline)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,544 @@
+// The chart widget, offscreen: paging, pixel mapping, zoom, XOR lines, hooks,
+// drawing and export.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <cmath>
+#include <limits>
+
+#include "viewer/chart/chart.h"
+#include "viewer/chart/chart_output.h"
+
+using namespace kv;
+
+namespace {
+
+class ChartTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!qApp) {
+      static int argc = 1;
+      static char arg0[] = "chart_test";
+      static char* argv[] = {arg0, nullptr};
+      new QApplication(argc, argv);
+    }
+  }
+  void SetUp() override { chart.resize(800, 600); }
+
+  // A record on the viewer's 0.02 s grid.
+  LineSeries* Record(int n, double (*f)(int) = [](int i) { return std::sin(i * 0.1); }) {
+    auto* s = chart.AddLineSeries();
+    for (int i = 0; i < n; ++i) s->AddPoint(i * 0.02, f(i));
+    return s;
+  }
+
+  Chart chart;
+};
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
+
+TEST_F(ChartTest, PagingByPointCount) {
+  Record(216);
+  int changes = 0;
+  chart.OnPageChange = [&] { ++changes; };
+  EXPECT_EQ(chart.PageCount(), 1);
+  chart.SetMaxPointsPerPage(51);
+  EXPECT_EQ(chart.PageCount(), 5);
+  EXPECT_EQ(chart.Page(), 1);
+  EXPECT_DOUBLE_EQ(chart.BottomAxis().Minimum(), 0);
+  EXPECT_DOUBLE_EQ(chart.BottomAxis().Maximum(), 50 * 0.02);
+
+  chart.ShowNextPage();
+  EXPECT_EQ(chart.Page(), 2);
+  EXPECT_EQ(changes, 1);
+  EXPECT_DOUBLE_EQ(chart.BottomAxis().Minimum(), 51 * 0.02);
+  EXPECT_DOUBLE_EQ(chart.BottomAxis().Maximum(), 101 * 0.02);
+
+  chart.SetPage(chart.PageCount());  // the last page holds the rest
+  EXPECT_EQ(chart.Page(), 5);
+  EXPECT_DOUBLE_EQ(chart.BottomAxis().Minimum(), 204 * 0.02);
+  EXPECT_DOUBLE_EQ(chart.BottomAxis().Maximum(), 215 * 0.02);
+  EXPECT_EQ(changes, 2);
+  chart.ShowNextPage();
+  chart.SetPage(99);
+  EXPECT_EQ(chart.Page(), 5);
+  EXPECT_EQ(changes, 2);  // no change, no event
+
+  // Fewer pages move the page without an event; a negative size is none.
+  chart.SetMaxPointsPerPage(108);
+  EXPECT_EQ(chart.PageCount(), 2);
+  EXPECT_EQ(chart.Page(), 2);
+  chart.SetMaxPointsPerPage(-5);
+  EXPECT_EQ(chart.MaxPointsPerPage(), 0);
+  EXPECT_EQ(chart.Page(), 1);
+  EXPECT_EQ(changes, 2);
+  EXPECT_DOUBLE_EQ(chart.BottomAxis().Maximum(), 215 * 0.02);
+  chart.ShowPreviousPage();
+  EXPECT_EQ(chart.Page(), 1);
+}
+
+TEST_F(ChartTest, ValuePixelRoundTripsAndClamps) {
+  Record(216);
+  chart.LeftAxis().FixAxisRange(-0.7, 0.9);
+  chart.LeftAxis().SetPositionPercent(-1);
+  chart.BottomAxis().SetPositionPercent(-2);
+  const QRect r = chart.PlotRect();
+  ASSERT_GT(r.right(), r.left());
+  ASSERT_GT(r.bottom(), r.top());
+  const ChartAxis& b = chart.BottomAxis();
+  const ChartAxis& l = chart.LeftAxis();
+  EXPECT_EQ(b.ValueToPixel(b.Minimum()), r.left());
+  EXPECT_EQ(b.ValueToPixel(b.Maximum()), r.right());
+  EXPECT_EQ(l.ValueToPixel(-0.7), r.bottom());
+  EXPECT_EQ(l.ValueToPixel(0.9), r.top());
+  for (int px = r.left(); px <= r.right(); ++px) EXPECT_EQ(b.ValueToPixel(b.PixelToValue(px)), px);
+  for (int py = r.top(); py <= r.bottom(); ++py) EXPECT_EQ(l.ValueToPixel(l.PixelToValue(py)), py);
+  // A huge or missing value gives a pixel, never an overflow.
+  EXPECT_GT(b.ValueToPixel(1e300), r.right());
+  EXPECT_LT(b.ValueToPixel(-1e300), r.left());
+  (void)b.ValueToPixel(kNaN);
+  // The axis lines stand where the viewer's extra axes expect them.
+  const int W = r.right() - r.left(), H = r.bottom() - r.top();
+  chart.Image();
+  int seenLeft = -1, seenBottom = -1;
+  chart.OnGetAxisLabel = [&](ChartAxis& a, ChartSeries*, int, QString&) {
+    (a.Horizontal() ? seenBottom : seenLeft) = a.AxisPixelPos();
+  };
+  chart.Repaint();
+  EXPECT_EQ(seenLeft, r.left() + static_cast<int>(std::lrint(W * -1 / 100.0)));
+  EXPECT_EQ(seenBottom, r.bottom() + static_cast<int>(std::lrint(H * 2 / 100.0)));
+}
+
+TEST_F(ChartTest, ZoomAndUndoZoom) {
+  Record(216);
+  int zooms = 0, undos = 0;
+  chart.OnZoom = [&] { ++zooms; };
+  chart.OnUndoZoom = [&] { ++undos; };
+  const double bMin = chart.BottomAxis().Minimum(), bMax = chart.BottomAxis().Maximum();
+  const double lMin = chart.LeftAxis().Minimum(), lMax = chart.LeftAxis().Maximum();
+  const QRect r = chart.PlotRect();
+  const int x0 = r.left() + 100, x1 = r.left() + 300, y0 = r.top() + 50, y1 = r.top() + 150;
+
+  // Nothing for a rectangle without width or height.
+  chart.ZoomToRect(x0, y0, x0, y1);
+  chart.ZoomToRect(x0, y0, x1, y0);
+  EXPECT_EQ(zooms, 0);
+  EXPECT_FALSE(chart.Zoomed());
+
+  // Sides in any order.
+  chart.ZoomToRect(x1, y1, x0, y0);
+  EXPECT_EQ(zooms, 1);
+  EXPECT_TRUE(chart.Zoomed());
+  EXPECT_NEAR(chart.BottomAxis().Minimum(), bMin + (bMax - bMin) * 100 / (r.right() - r.left()), 1e-9);
+  EXPECT_NEAR(chart.BottomAxis().Maximum(), bMin + (bMax - bMin) * 300 / (r.right() - r.left()), 1e-9);
+  EXPECT_NEAR(chart.LeftAxis().Maximum(), lMax - (lMax - lMin) * 50 / (r.bottom() - r.top()), 1e-9);
+  EXPECT_NEAR(chart.LeftAxis().Minimum(), lMax - (lMax - lMin) * 150 / (r.bottom() - r.top()), 1e-9);
+  // Visible indices follow the zoomed range.
+  chart.Image();
+  auto* s = chart.SeriesAt(0);
+  EXPECT_GE(s->PointX(s->FirstVisibleIndex()), chart.BottomAxis().Minimum());
+  EXPECT_LT(s->PointX(s->FirstVisibleIndex() - 1), chart.BottomAxis().Minimum());
+  EXPECT_LE(s->PointX(s->LastVisibleIndex()), chart.BottomAxis().Maximum());
+  EXPECT_GT(s->PointX(s->LastVisibleIndex() + 1), chart.BottomAxis().Maximum());
+
+  chart.ResetZoom();
+  EXPECT_EQ(undos, 1);
+  EXPECT_FALSE(chart.Zoomed());
+  EXPECT_DOUBLE_EQ(chart.BottomAxis().Minimum(), bMin);
+  EXPECT_DOUBLE_EQ(chart.BottomAxis().Maximum(), bMax);
+  EXPECT_DOUBLE_EQ(chart.LeftAxis().Maximum(), lMax);
+  chart.ResetZoom();  // every time, zoomed or not
+  EXPECT_EQ(undos, 2);
+}
+
+TEST_F(ChartTest, FixedRangeSurvivesUndoZoom) {
+  Record(216);
+  chart.LeftAxis().FixAxisRange(-0.7, 0.9);
+  const QRect r = chart.PlotRect();
+  chart.ZoomToRect(r.left() + 10, r.top() + 10, r.right() - 10, r.bottom() - 10);
+  EXPECT_GT(chart.LeftAxis().Minimum(), -0.7);
+  chart.ResetZoom();
+  EXPECT_FALSE(chart.LeftAxis().Automatic());
+  EXPECT_DOUBLE_EQ(chart.LeftAxis().Minimum(), -0.7);
+  EXPECT_DOUBLE_EQ(chart.LeftAxis().Maximum(), 0.9);
+  EXPECT_TRUE(chart.BottomAxis().Automatic());
+  EXPECT_DOUBLE_EQ(chart.BottomAxis().Maximum(), 215 * 0.02);
+}
+
+TEST_F(ChartTest, ScrollAsksTheVeto) {
+  Record(216);
+  chart.Image();
+  const double bMin = chart.BottomAxis().Minimum(), lMin = chart.LeftAxis().Minimum();
+  int asked = 0;
+  chart.OnAllowScroll = [&](ChartAxis& a, double& mn, double& mx, bool& allow) {
+    ++asked;
+    EXPECT_TRUE(allow);
+    EXPECT_GT(mx, mn);
+    allow = a.Horizontal();  // the left axis may not scroll
+  };
+  const QPoint from(400, 300), to(350, 330);
+  auto send = [&](QEvent::Type t, QPoint p, Qt::MouseButtons held) {
+    QMouseEvent e(t, p, chart.mapToGlobal(p), Qt::RightButton, held, Qt::NoModifier);
+    QApplication::sendEvent(&chart, &e);
+  };
+  send(QEvent::MouseButtonPress, from, Qt::RightButton);
+  send(QEvent::MouseMove, to, Qt::RightButton);
+  send(QEvent::MouseButtonRelease, to, Qt::NoButton);
+  EXPECT_EQ(asked, 2);
+  EXPECT_GT(chart.BottomAxis().Minimum(), bMin);  // dragged left: later times come in
+  EXPECT_DOUBLE_EQ(chart.LeftAxis().Minimum(), lMin);
+  chart.ResetZoom();
+  EXPECT_DOUBLE_EQ(chart.BottomAxis().Minimum(), bMin);
+}
+
+TEST_F(ChartTest, MouseEventsInChartPixels) {
+  int upX = -1, upY = -1, moves = 0;
+  Qt::MouseButton upButton = Qt::NoButton;
+  chart.SetAllowZoom(false);
+  chart.OnMouseMove = [&](Qt::MouseButtons, Qt::KeyboardModifiers, int, int) { ++moves; };
+  chart.OnMouseUp = [&](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
+    upButton = b;
+    upX = x;
+    upY = y;
+  };
+  QMouseEvent move(QEvent::MouseMove, QPointF(12, 34), QPointF(12, 34), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(&chart, &move);
+  QMouseEvent up(QEvent::MouseButtonRelease, QPointF(56, 78), QPointF(56, 78), Qt::LeftButton, Qt::NoButton,
+                 Qt::NoModifier);
+  QApplication::sendEvent(&chart, &up);
+  EXPECT_EQ(moves, 1);
+  EXPECT_EQ(upButton, Qt::LeftButton);
+  EXPECT_EQ(upX, 56);
+  EXPECT_EQ(upY, 78);
+}
+
+TEST_F(ChartTest, XorLineDrawnTwiceRestoresThePicture) {
+  Record(216);
+  const QImage before = chart.Image();
+  const QRect r = chart.PlotRect();
+  const QPen pen(QColor(255, 255, 0), 2);
+  chart.XorLine(r.left() + 40, r.top(), r.left() + 40, r.bottom(), pen);
+  chart.XorLine(r.left(), r.top() + 30, r.right(), r.top() + 30, pen);
+  const QImage once = chart.Image();
+  EXPECT_NE(once, before);
+  EXPECT_EQ(QColor(once.pixel(r.left() + 40, r.top() + 100)).rgb() ^ QColor(before.pixel(r.left() + 40, r.top() + 100)).rgb(),
+            QColor(255, 255, 0).rgb() & 0xffffff);
+  chart.XorLine(r.left(), r.top() + 30, r.right(), r.top() + 30, pen);
+  chart.XorLine(r.left() + 40, r.top(), r.left() + 40, r.bottom(), pen);
+  EXPECT_EQ(chart.Image(), before);
+}
+
+TEST_F(ChartTest, AxisCopyCallsTheLabelHookAtItsPosition) {
+  Record(216);
+  chart.LeftAxis().FixAxisRange(-0.7, 0.9);
+  chart.LeftAxis().SetIncrement(0.1);
+  std::vector<int> axisPos, labelsPos;
+  std::vector<QString> texts;
+  int copyAt = 0;
+  chart.OnGetAxisLabel = [&](ChartAxis& a, ChartSeries* s, int index, QString& text) {
+    EXPECT_EQ(s, nullptr);
+    EXPECT_EQ(index, -1);
+    if (a.Horizontal()) return;
+    axisPos.push_back(a.AxisPixelPos());
+    labelsPos.push_back(a.LabelsPixelPos());
+    texts.push_back(text);
+    if (a.AxisPixelPos() == copyAt) text = "x" + text;
+  };
+  chart.OnAfterDraw = [&] {
+    ASSERT_NE(chart.Canvas(), nullptr);
+    copyAt = chart.PlotRect().left() - 45;
+    chart.LeftAxis().DrawAxisAt(copyAt - 10, copyAt - 40, copyAt, false);
+  };
+  chart.Repaint();
+  EXPECT_EQ(chart.Canvas(), nullptr);
+  ASSERT_EQ(axisPos.size(), 34u);  // 17 labels -0.7 .. 0.9, on the axis and on its copy
+  for (size_t i = 17; i < 34; ++i) {
+    EXPECT_EQ(axisPos[i], copyAt);
+    EXPECT_EQ(labelsPos[i], copyAt - 10);
+  }
+  EXPECT_NE(axisPos[0], copyAt);
+  EXPECT_EQ(texts.front(), "-0.7");
+  EXPECT_EQ(texts[7], "0");
+  EXPECT_EQ(texts[16], "0.9");
+}
+
+TEST_F(ChartTest, LegendListsActiveSeriesOnly) {
+  for (int i = 0; i < 4; ++i) {
+    auto* s = Record(50);
+    s->SetTitle(QString("S%1").arg(i + 1));
+    s->SetActive(i != 1);
+  }
+  auto* marks = chart.AddPointSeries();
+  marks->SetShowInLegend(false);
+  std::vector<QString> seen;
+  std::vector<int> posIndex;
+  chart.OnGetLegendText = [&](int index, QString& text) {
+    EXPECT_EQ(index, static_cast<int>(seen.size()));
+    seen.push_back(text);
+    text = QString::number(index + 1) + ". " + text;
+  };
+  chart.OnGetLegendPos = [&](int index, int& x, int& y, int& xColor) {
+    posIndex.push_back(index);
+    EXPECT_EQ(chart.LegendColorRect(index).left(), xColor);
+    EXPECT_EQ(chart.LegendColorRect(index).right() + 1, x - 4);
+    EXPECT_EQ(chart.LegendColorRect(index).top(), y);
+  };
+  chart.Repaint();
+  EXPECT_EQ(seen, (std::vector<QString>{"S1", "S3", "S4"}));
+  EXPECT_EQ(posIndex, (std::vector<int>{0, 1, 2}));
+  EXPECT_FALSE(chart.LegendColorRect(2).isEmpty());
+  EXPECT_TRUE(chart.LegendColorRect(3).isEmpty());
+  EXPECT_GT(chart.LegendColorRect(0).top(), chart.PlotRect().bottom());
+}
+
+// Pixels of `color` in column x of the plot.
+int CountInColumn(const QImage& img, int x, QRgb color, int* top = nullptr) {
+  int n = 0;
+  for (int y = 0; y < img.height(); ++y)
+    if ((img.pixel(x, y) & 0xffffff) == (color & 0xffffff)) {
+      if (n++ == 0 && top) *top = y;
+    }
+  return n;
+}
+
+TEST_F(ChartTest, DrawsLinesInColourOrderAndPosition) {
+  auto* a = chart.AddLineSeries();
+  auto* b = chart.AddLineSeries();
+  a->SetSeriesColor(QColor(244, 0, 0));
+  b->SetSeriesColor(QColor(0, 0, 255));
+  for (int i = 0; i <= 100; ++i) {
+    a->AddPoint(i, 0.5);
+    b->AddPoint(i, i < 50 ? 0.5 : 0.25);  // over the red line on the left half
+  }
+  chart.LeftAxis().FixAxisRange(0, 1);
+  const QImage img = chart.Image();
+  const QRect r = chart.PlotRect();
+  const int y = chart.LeftAxis().ValueToPixel(0.5);
+  const int xl = chart.BottomAxis().ValueToPixel(20), xr = chart.BottomAxis().ValueToPixel(80);
+  EXPECT_EQ(img.pixel(xl, y) & 0xffffff, 0x0000ffu);  // later series on top
+  EXPECT_EQ(img.pixel(xr, y) & 0xffffff, QColor(244, 0, 0).rgb() & 0xffffff);
+  EXPECT_EQ(img.pixel(xr, chart.LeftAxis().ValueToPixel(0.25)) & 0xffffff, 0x0000ffu);
+  EXPECT_EQ(img.pixel(xr, y - 3) & 0xffffff, 0xffffffu);  // plot background
+  EXPECT_LT(r.left(), xl);
+}
+
+TEST_F(ChartTest, ColumnReductionKeepsSinglePointPeaks) {
+  auto* s = chart.AddLineSeries();
+  s->SetSeriesColor(QColor(0, 128, 0));
+  for (int i = 0; i < 65535; ++i) s->AddPoint(i * 0.02, i == 30001 ? 1.0 : i == 40001 ? -1.0 : 0.0);
+  chart.LeftAxis().FixAxisRange(-1, 1);
+  chart.Image();
+  const QRgb green = QColor(0, 128, 0).rgb() & 0xffffff;
+  // The screen's own rasteriser (RGB32) and the general painter (other formats,
+  // vector output) both keep the peaks.
+  for (auto format : {QImage::Format_RGB32, QImage::Format_RGB888}) {
+    QImage img(chart.size(), format);
+    QPainter p(&img);
+    chart.Render(p, chart.size());
+    p.end();
+    int top = img.height(), bottom = -1;
+    for (int px : {chart.BottomAxis().ValueToPixel(30001 * 0.02), chart.BottomAxis().ValueToPixel(40001 * 0.02)})
+      for (int x = px - 1; x <= px + 1; ++x)
+        for (int y = chart.PlotRect().top(); y <= chart.PlotRect().bottom(); ++y)
+          if ((img.pixel(x, y) & 0xffffff) == green) top = std::min(top, y), bottom = std::max(bottom, y);
+    EXPECT_EQ(top, chart.LeftAxis().ValueToPixel(1.0)) << format;
+    EXPECT_EQ(bottom, chart.LeftAxis().ValueToPixel(-1.0)) << format;
+  }
+}
+
+TEST_F(ChartTest, UnsortedTimesStillDraw) {
+  auto* s = chart.AddLineSeries();
+  s->SetSeriesColor(QColor(0, 0, 255));
+  for (double x : {0.0, 4.0, 2.0, 3.0, 1.0}) s->AddPoint(x, x);
+  const QImage img = chart.Image();
+  EXPECT_EQ(s->FirstVisibleIndex(), 0);
+  EXPECT_EQ(s->LastVisibleIndex(), 4);
+  EXPECT_GT(CountInColumn(img, chart.BottomAxis().ValueToPixel(3.5), 0x0000ff), 0);
+}
+
+TEST_F(ChartTest, NonFinitePointsAreSkipped) {
+  auto* s = chart.AddLineSeries();
+  EXPECT_EQ(s->SeriesMaxY(), 0);  // no points
+  EXPECT_EQ(s->SeriesMinY(), 0);
+  EXPECT_EQ(s->SeriesMaxX(), 0);
+  s->AddPoint(0, 1);
+  s->AddPoint(1, kNaN);
+  s->AddPoint(2, kInf);
+  s->AddPoint(3, -kInf);
+  s->AddPoint(4, -2);
+  s->AddPoint(kNaN, 100);
+  EXPECT_EQ(s->SeriesMaxY(), 1);
+  EXPECT_EQ(s->SeriesMinY(), -2);
+  EXPECT_EQ(s->SeriesMaxX(), 4);
+  EXPECT_EQ(chart.LeftAxis().Maximum(), 1);
+  EXPECT_EQ(chart.BottomAxis().Maximum(), 4);
+  s->SetPointY(4, kNaN);
+  EXPECT_EQ(s->SeriesMinY(), 1);
+  s->SetPointY(4, -2);
+  s->SetSeriesColor(QColor(255, 0, 255));
+  const QImage img = chart.Image();  // the line runs from the first point to the last over the missing ones
+  for (double x : {0.5, 2.0, 3.5})
+    EXPECT_GT(CountInColumn(img, chart.BottomAxis().ValueToPixel(x), QColor(255, 0, 255).rgb()), 0) << x;
+  auto* all = chart.AddLineSeries();
+  all->AddPoint(kNaN, kNaN);
+  EXPECT_EQ(all->SeriesMaxX(), 0);
+  chart.Repaint();
+}
+
+TEST_F(ChartTest, DegenerateAxesNeitherHangNorDivideByZero) {
+  auto* s = chart.AddLineSeries();
+  s->AddPoint(0, 5);  // one point: no range on either axis
+  chart.BottomAxis().SetIncrement(0.1);
+  chart.BottomAxis().SetIncrement(-1);
+  chart.BottomAxis().SetIncrement(kNaN);
+  EXPECT_EQ(chart.BottomAxis().Increment(), 0.1);
+  chart.Repaint();
+  EXPECT_EQ(chart.LeftAxis().Minimum(), 5);
+  EXPECT_EQ(chart.LeftAxis().Maximum(), 5);
+  const QRect r = chart.PlotRect();
+  chart.ZoomToRect(r.left(), r.top(), r.right(), r.bottom());
+  EXPECT_FALSE(std::isnan(chart.LeftAxis().Minimum()));
+  // A tiny increment over a wide range, and a fixed range of no extent.
+  chart.ResetZoom();
+  chart.LeftAxis().FixAxisRange(-1e12, 1e12);
+  chart.LeftAxis().SetIncrement(1e-12);
+  chart.Repaint();
+  chart.LeftAxis().FixAxisRange(3, 3);
+  chart.Repaint();
+  EXPECT_EQ(chart.LeftAxis().Minimum(), 3);
+  EXPECT_EQ(chart.LeftAxis().Maximum(), 3);
+  // A huge value draws.
+  s->AddPoint(1, 1e300);
+  chart.LeftAxis().SetAutomatic(true);
+  chart.Repaint();
+  chart.resize(0, 0);
+  chart.Repaint();
+}
+
+TEST_F(ChartTest, PointSeriesMarkersAndVisibleRange) {
+  auto* line = Record(216);
+  auto* marks = chart.AddPointSeries();
+  marks->SetInflateMargins(false);
+  marks->SetSeriesColor(QColor(0, 255, 0));
+  marks->SetStyle(PointerStyle::Rectangle);
+  marks->SetSize(3, 3);
+  marks->AddPoint(100, 100);  // does not widen the axes
+  EXPECT_DOUBLE_EQ(chart.BottomAxis().Maximum(), 215 * 0.02);
+  int calls = 0;
+  line->AfterDrawValues = [&](ChartSeries& s) {
+    ++calls;
+    EXPECT_EQ(&s, line);
+    // The companion filled while drawing is drawn in the same pass.
+    marks->ClearPoints();
+    marks->AddPoint(s.PointX(s.FirstVisibleIndex() + 10), s.PointY(s.FirstVisibleIndex() + 10));
+  };
+  const QImage img = chart.Image();
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(line->FirstVisibleIndex(), 0);
+  EXPECT_EQ(line->LastVisibleIndex(), 215);
+  const int x = chart.BottomAxis().ValueToPixel(line->PointX(10)), y = chart.LeftAxis().ValueToPixel(line->PointY(10));
+  EXPECT_EQ(img.pixel(x + 2, y + 2) & 0xffffff, 0x00ff00u);
+  EXPECT_EQ(img.pixel(x + 3, y + 3) & 0xffffff, 0x000000u);  // black outline
+  EXPECT_EQ(line->PointPixelX(10), x);
+
+  line->SetActive(false);
+  EXPECT_TRUE(chart.Image().isNull() == false);
+  EXPECT_EQ(calls, 1);  // an inactive series is not drawn
+  line->SetActive(true);
+  line->ClearPoints();
+  chart.Repaint();
+  EXPECT_EQ(calls, 1);  // no visible point, no hook
+  EXPECT_EQ(line->FirstVisibleIndex(), -1);
+}
+
+TEST_F(ChartTest, SettingChangedByAfterDrawPaintsOnceMore) {
+  Record(216);
+  int passes = 0;
+  chart.OnAfterDraw = [&] {
+    ++passes;
+    chart.BottomAxis().SetPositionPercent(50);  // same value from the second pass on
+    chart.LeftAxis().SetTitleCaption("U, кВ");
+    chart.LeftAxis().DrawAxisTitleAt(100, 20);
+    chart.LeftAxis().SetTitleCaption("");
+  };
+  chart.show();
+  chart.Repaint();
+  for (int i = 0; i < 10; ++i) QApplication::processEvents();
+  EXPECT_EQ(passes, 2);
+  EXPECT_EQ(chart.BottomAxis().PositionPercent(), 50);
+  // The after-draw pass alone runs over the cached chart.
+  chart.RepaintAfterDraw();
+  for (int i = 0; i < 10; ++i) QApplication::processEvents();
+  EXPECT_EQ(passes, 3);
+}
+
+TEST_F(ChartTest, FormatFloatFollowsTheAxisFormat) {
+  EXPECT_EQ(ChartAxis::FormatFloat("#,##0.###", 0.30000000000000004), "0.3");
+  EXPECT_EQ(ChartAxis::FormatFloat("#,##0.###", -0.7000000000000001), "-0.7");
+  EXPECT_EQ(ChartAxis::FormatFloat("##0.######", 1.02), "1.02");
+  EXPECT_EQ(ChartAxis::FormatFloat("0.00", 2), "2.00");
+  EXPECT_EQ(ChartAxis::FormatFloat("#,##0.###", -0.0), "0");
+}
+
+class FakeExportUi : public ChartExportUi {
+ public:
+  ExportRequest answer;
+  bool cancel = false;
+  QString error;
+  bool Ask(QWidget*, ExportRequest& r) override {
+    r = answer;
+    return !cancel;
+  }
+  void ShowError(QWidget*, const QString& text) override { error = text; }
+};
+
+TEST_F(ChartTest, ExportsPngSvgAndPdfOfTheChartsSize) {
+  Record(216)->SetSeriesColor(QColor(244, 0, 0));
+  chart.Title().SetText({"Осциллограмма"});
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  FakeExportUi ui;
+
+  ui.answer = {ExportFormat::Png, false, dir.filePath("chart.png")};
+  ASSERT_TRUE(RunChartExport(chart, nullptr, ui));
+  QImage png(dir.filePath("chart.png"));
+  ASSERT_FALSE(png.isNull());
+  EXPECT_EQ(png.size(), chart.size());
+  EXPECT_EQ(png.convertToFormat(QImage::Format_RGB32), chart.Image());  // the same paint routine
+
+  ui.answer = {ExportFormat::Svg, false, dir.filePath("chart.svg")};
+  ASSERT_TRUE(RunChartExport(chart, nullptr, ui));
+  QSvgRenderer svg(dir.filePath("chart.svg"));
+  ASSERT_TRUE(svg.isValid());
+  EXPECT_EQ(svg.viewBox(), QRect(QPoint(0, 0), chart.size()));
+
+  ui.answer = {ExportFormat::Pdf, false, dir.filePath("chart.pdf")};
+  ASSERT_TRUE(RunChartExport(chart, nullptr, ui));
+  QFile pdf(dir.filePath("chart.pdf"));
+  ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+  const QByteArray bytes = pdf.readAll();
+  EXPECT_TRUE(bytes.startsWith("%PDF"));
+  EXPECT_TRUE(bytes.contains("/MediaBox [0 0 600.000000 450.000000]")) << "800 x 600 pixels at 96 dpi";
+
+  // A failure is reported and leaves no file; a cancel does nothing.
+  ui.answer = {ExportFormat::Png, false, dir.filePath("no/such/dir/chart.png")};
+  EXPECT_FALSE(RunChartExport(chart, nullptr, ui));
+  EXPECT_FALSE(ui.error.isEmpty());
+  EXPECT_FALSE(QFile::exists(ui.answer.fileName));
+  ui.cancel = true;
+  ui.error.clear();
+  ui.answer = {ExportFormat::Png, false, dir.filePath("cancelled.png")};
+  EXPECT_FALSE(RunChartExport(chart, nullptr, ui));
+  EXPECT_TRUE(ui.error.isEmpty());
+  EXPECT_FALSE(QFile::exists(ui.answer.fileName));
+  // The screen's geometry is kept.
+  EXPECT_EQ(chart.Image().size(), chart.size());
+}
+
+}  // namespace

@@ -1,0 +1,127 @@
+#pragma once
+// The viewer's main window "Сводный график": a toolbar above one chart whose
+// ten line series are the chart slots 0..9. It owns the records shared with
+// the phenomena dialog (GraphState) and the companion marker series.
+#include <QCursor>
+#include <QSpinBox>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "viewer/chart/chart.h"
+#include "viewer/chart/chart_output.h"
+#include "viewer/core/graph_state.h"
+
+class QDialog;
+class QLabel;
+class QToolButton;
+
+// A spin edit with the class library's key events: OnKeyDown sees every
+// key first, then OnKeyPress every typed character; a handler discards the
+// character by setting it to the null character.
+class TSpinEdit : public QSpinBox {
+  Q_OBJECT
+ public:
+  using QSpinBox::QSpinBox;
+  std::function<void(int key)> OnKeyDown;
+  std::function<void(QChar& ch)> OnKeyPress;
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+};
+
+class TFormGraph : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TFormGraph(QWidget* parent = nullptr);
+  ~TFormGraph() override;
+
+  // Line colour of each chart slot.
+  static QColor SlotColor(int slot);
+
+  // Records shared with the phenomena dialog.
+  kv::GraphState Graph;
+
+  // Controls, named as in the form.
+  QWidget* Panel1 = nullptr;
+  QToolButton* AddDelSBtn = nullptr;
+  QToolButton* ImportSBtn = nullptr;
+  QToolButton* PrintSBtn = nullptr;
+  QToolButton* SpeedButton3 = nullptr;
+  QToolButton* SpeedButton1 = nullptr;
+  QToolButton* GrhTitlSBtn = nullptr;
+  QToolButton* GridSBtn = nullptr;
+  QToolButton* ZoomSBtn = nullptr;
+  QToolButton* TrasSBtn = nullptr;
+  QToolButton* FullSBtn = nullptr;
+  QToolButton* PageSBtn = nullptr;
+  QToolButton* BFirstPage = nullptr;
+  QToolButton* ButtonPrevious = nullptr;
+  QLabel* StaticText1 = nullptr;
+  QToolButton* ButtonNext = nullptr;
+  QToolButton* BLastPage = nullptr;
+  TSpinEdit* SpinEdit1 = nullptr;
+  QLabel* Label1 = nullptr;
+  kv::Chart* Chart1 = nullptr;
+  std::array<kv::LineSeries*, kv::kSlotCount> Series{};  // Series1..Series10
+  QLabel* TimeLabel = nullptr;
+  QLabel* TimeLabel1 = nullptr;
+
+  // Window fields.
+  int FCursorX = -1;  // trace or zoom cursor line; -1 = none
+  int FCursorY = -1;  // horizontal zoom line
+  bool FCaptionsBelow = false;  // type-group captions below the plot
+  // Per slot: holder of the designation text and its font; never displayed.
+  std::array<std::unique_ptr<QLabel>, kv::kSlotCount> FFactorLabels;
+  // Per slot: the companion point series carrying the figure markers.
+  std::array<kv::PointSeries*, kv::kSlotCount> FMarkSeries{};
+  QCursor FZoomCursor;  // shown while zoom by edge is armed
+
+  // How modal dialogs run; tests answer them without a modal loop.
+  std::function<int(QDialog&)> ExecModal;
+  std::function<void(kv::Chart&, QWidget*)> PrintPreview;
+  kv::ChartExportUi* ExportUi = nullptr;
+
+  // Handlers.
+  void AddDelSBtnClick();
+  void ImportSBtnClick();
+  void PrintSBtnClick();
+  void SpeedButton3Click();
+  void SpeedButton1Click();
+  void GrhTitlSBtnClick();
+  void GridSBtnClick();
+  void ZoomSBtnClick();
+  void TrasSBtnClick();
+  void FullSBtnClick();
+  void PageSBtnClick();
+  void BFirstPageClick();
+  void ButtonPreviousClick();
+  void ButtonNextClick();
+  void BLastPageClick();
+  void Chart1PageChange();
+  void Chart1AllowScroll(kv::ChartAxis& axis, double& aMin, double& aMax, bool& allowScroll);
+  void Chart1Zoom();
+  void Chart1UndoZoom();
+  void SpinEdit1KeyPress(QChar& key);
+  void SpinEdit1KeyDown(int key);
+
+ signals:
+  void closed();
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+
+ private:
+  void FormCreate();
+  void BuildToolbar();
+  void SetIndicator(const QString& text);
+  void SetDesignSettings();
+  // BottomAxis.Increment from a tenth of the largest time of the phenomenon
+  // in the first row of the phenomena dialog; kept when there is none.
+  void TimeIncrementFromFirstRow();
+
+  kv::ChartExportDialogUi defaultExportUi_;
+};
+
+extern TFormGraph* FormGraph;

@@ -1,0 +1,18 @@
+#pragma once
+// Program start of the viewer: the windows created in their fixed order,
+// the main window first.
+#include <QString>
+
+namespace vistrel {
+
+inline const QString kApplicationTitle = QStringLiteral("Просмотр осциллограмм");
+
+// Separators of the system locale for the number formatting of the Qt-free code.
+void SetSeparatorsFromLocale();
+
+// FormGraph, Form1, FormAxis, FormTool, TrasWin, in this order.
+void CreateForms();
+// Frees them in reverse order; safe to call when they were never created.
+void DestroyForms();
+
+}  // namespace vistrel
