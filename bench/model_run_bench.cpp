@@ -81,15 +81,7 @@ void BM_ProcessSampleOnly(benchmark::State& state) {
     kv::ReadSettings(d);
     kv::DeriveThresholds(d);
     d.emaTip.rewrite("ema.tip");
-    for (const kv::GridPoint& p : points) {
-      d.SampleTime = p.SampleTime;
-      d.Uph = p.Uph;
-      d.I = p.I;
-      d.Pa = p.Pa;
-      d.Qa = p.Qa;
-      d.LineMarker = p.LineMarker;
-      kv::ProcessSample(d);
-    }
+    for (const kv::GridPoint& p : points) kv::ProcessGridPoint(d, p);
     d.emaTip.close();
   }
   state.SetItemsProcessed(state.iterations() * static_cast<long>(points.size()));

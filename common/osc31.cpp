@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <concepts>
 #include <cstring>
+#include <type_traits>
 
 #include "common/codepage.h"
 
@@ -10,66 +12,113 @@ namespace kv::osc31 {
 
 namespace {
 
-bool Fits(ByteView b, std::size_t off, std::size_t size) { return off <= b.size() && size <= b.size() - off; }
+// Each record's fields are listed once, in a Walk below; the same list
+// decodes (with a Reader) and encodes (with a Writer), so the two directions
+// cannot disagree about an offset.
+struct Reader {
+  const std::uint8_t* p;
+  Reader At(std::size_t off) const { return {p + off}; }
+  template <std::size_t N>
+  void Bytes(std::size_t off, std::array<std::uint8_t, N>& a) const { std::memcpy(a.data(), p + off, N); }
+  void Byte(std::size_t off, std::uint8_t& v) const { v = p[off]; }
+  template <class T>
+  void Word(std::size_t off, T& v) const { v = static_cast<T>(GetU16(p + off)); }
+  void Float(std::size_t off, float& v) const { v = GetF32(p + off); }
+};
 
-template <std::size_t Size>
-void CopyOut(const std::uint8_t* p, std::array<std::uint8_t, Size>& a) {
-  std::memcpy(a.data(), p, Size);
+struct Writer {
+  std::uint8_t* p;
+  Writer At(std::size_t off) const { return {p + off}; }
+  template <std::size_t N>
+  void Bytes(std::size_t off, const std::array<std::uint8_t, N>& a) const { std::memcpy(p + off, a.data(), N); }
+  void Byte(std::size_t off, std::uint8_t v) const { p[off] = v; }
+  template <class T>
+  void Word(std::size_t off, T v) const {
+    auto u = static_cast<std::uint16_t>(v);
+    p[off] = static_cast<std::uint8_t>(u & 0xFF);
+    p[off + 1] = static_cast<std::uint8_t>(u >> 8);
+  }
+  void Float(std::size_t off, float v) const {
+    std::uint32_t u = std::bit_cast<std::uint32_t>(v);
+    for (int i = 0; i < 4; ++i) p[off + i] = static_cast<std::uint8_t>(u >> (8 * i));
+  }
+};
+
+// R is the record itself (decoding) or a const one (encoding).
+template <class R, class T>
+concept Is = std::same_as<std::remove_const_t<R>, T>;
+
+template <class Io, Is<TOscHeader> R>
+void Walk(const Io& io, R& h) {
+  io.Bytes(kCommentOffset, h.CommentText);
+  io.Bytes(kChannelFlagsOffset, h.ChannelFlags);
+  io.Word(kPointCountOffset, h.N);
+  io.Word(kChannelCountOffset, h.C);
+  io.Float(kStepOffset, h.step);
 }
 
-template <std::size_t Size>
-void CopyIn(std::uint8_t* p, const std::array<std::uint8_t, Size>& a) {
-  std::memcpy(p, a.data(), Size);
+template <class Io, Is<TOscChannel> R>
+void Walk(const Io& io, R& c) {
+  io.Bytes(0, c.name);
+  io.Byte(kChannelTypeOffset, c.typeCode);
+  io.Byte(kChannelSpareOffset, c.spare);
+  io.Word(kChannelStoredOffset, c.stored);
 }
 
-// Decoders of a record known to fit.
-TOscChannel ChannelFrom(const std::uint8_t* p) {
-  TOscChannel c;
-  CopyOut(p, c.name);
-  c.typeCode = p[kChannelTypeOffset];
-  c.spare = p[kChannelSpareOffset];
-  c.stored = GetU16(p + kChannelStoredOffset);
-  return c;
+template <class Io, Is<TOscSection> R>
+void Walk(const Io& io, R& s) {
+  io.Bytes(0, s.name);
+  io.Byte(kSectionTypeOffset, s.typeCode);
+  io.Byte(kSectionSpareOffset, s.spare);
+  io.Bytes(kSectionIncludeOffset, s.include);
 }
 
-TOscSection SectionFrom(const std::uint8_t* p) {
-  TOscSection s;
-  CopyOut(p, s.name);
-  s.typeCode = p[kSectionTypeOffset];
-  s.spare = p[kSectionSpareOffset];
-  CopyOut(p + kSectionIncludeOffset, s.include);
+template <class Io, Is<TOscQuantity> R>
+void Walk(const Io& io, R& q) {
+  io.Word(kQuantityCodeOffset, q.code);
+  io.Bytes(kQuantityNameOffset, q.name);
+  io.Bytes(kQuantityUnitOffset, q.unit);
+}
+
+template <class Io, class Table>
+void WalkTable(const Io& io, std::size_t recordSize, Table& t) {
+  for (std::size_t i = 0; i < t.size(); ++i) Walk(io.At(i * recordSize), t[i]);
+}
+
+template <class Io, Is<TOscParameterBlock> R>
+void Walk(const Io& io, R& pb) {
+  io.Bytes(kReserved0Offset, pb.reserved0);
+  WalkTable(io.At(kChannelTableOffset), kChannelRecordSize, pb.channels);
+  io.Bytes(kReserved1Offset, pb.reserved1);
+  WalkTable(io.At(kSectionTableOffset), kSectionRecordSize, pb.sections);
+  io.Bytes(kReserved2Offset, pb.reserved2);
+  WalkTable(io.At(kQuantityTableOffset), kQuantityRecordSize, pb.quantities);
+}
+
+template <class T>
+bool Decode(ByteView b, std::size_t size, T& out) {
+  if (b.size() < size) return false;
+  T r{};
+  Walk(Reader{b.data()}, r);
+  out = r;
+  return true;
+}
+
+template <class T, std::size_t N>
+bool DecodeTable(ByteView b, std::size_t recordSize, std::array<T, N>& out) {
+  if (b.size() < N * recordSize) return false;
+  std::array<T, N> t{};
+  WalkTable(Reader{b.data()}, recordSize, t);
+  out = t;
+  return true;
+}
+
+template <class T>
+std::string Encode(const T& r, std::size_t size) {
+  std::string s(size, '\0');
+  Walk(Writer{reinterpret_cast<std::uint8_t*>(s.data())}, r);
   return s;
 }
-
-TOscQuantity QuantityFrom(const std::uint8_t* p) {
-  TOscQuantity q;
-  q.code = static_cast<std::int16_t>(GetU16(p + kQuantityCodeOffset));
-  CopyOut(p + kQuantityNameOffset, q.name);
-  CopyOut(p + kQuantityUnitOffset, q.unit);
-  return q;
-}
-
-void ChannelTo(std::uint8_t* p, const TOscChannel& c) {
-  CopyIn(p, c.name);
-  p[kChannelTypeOffset] = c.typeCode;
-  p[kChannelSpareOffset] = c.spare;
-  PutU16(p + kChannelStoredOffset, c.stored);
-}
-
-void SectionTo(std::uint8_t* p, const TOscSection& s) {
-  CopyIn(p, s.name);
-  p[kSectionTypeOffset] = s.typeCode;
-  p[kSectionSpareOffset] = s.spare;
-  CopyIn(p + kSectionIncludeOffset, s.include);
-}
-
-void QuantityTo(std::uint8_t* p, const TOscQuantity& q) {
-  PutU16(p + kQuantityCodeOffset, static_cast<std::uint16_t>(q.code));
-  CopyIn(p + kQuantityNameOffset, q.name);
-  CopyIn(p + kQuantityUnitOffset, q.unit);
-}
-
-std::uint8_t* Raw(std::string& s) { return reinterpret_cast<std::uint8_t*>(s.data()); }
 
 std::string SkipBlanksAndNuls(const std::uint8_t* p, std::size_t n) {
   std::string bytes;
@@ -78,195 +127,37 @@ std::string SkipBlanksAndNuls(const std::uint8_t* p, std::size_t n) {
   return Cp866ToUtf8(bytes);
 }
 
-}  // namespace
-
-// ---- Primitives ---------------------------------------------------------------
-
-std::uint16_t GetU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-
-float GetF32(const std::uint8_t* p) {
-  std::uint32_t v = std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
-                    (std::uint32_t{p[3]} << 24);
-  return std::bit_cast<float>(v);
-}
-
-void PutU16(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v & 0xFF);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void PutF32(std::uint8_t* p, float f) {
-  std::uint32_t v = std::bit_cast<std::uint32_t>(f);
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-bool ReadU8(ByteView b, std::size_t off, std::uint8_t& out) {
-  if (!Fits(b, off, 1)) return false;
-  out = b[off];
-  return true;
-}
-
-bool ReadU16(ByteView b, std::size_t off, std::uint16_t& out) {
-  if (!Fits(b, off, 2)) return false;
-  out = GetU16(b.data() + off);
-  return true;
-}
-
-bool ReadI16(ByteView b, std::size_t off, std::int16_t& out) {
-  if (!Fits(b, off, 2)) return false;
-  out = static_cast<std::int16_t>(GetU16(b.data() + off));
-  return true;
-}
-
-bool ReadF32(ByteView b, std::size_t off, float& out) {
-  if (!Fits(b, off, 4)) return false;
-  out = GetF32(b.data() + off);
-  return true;
-}
-
-// ---- Decode ---------------------------------------------------------------------
-
-bool DecodeHeader(ByteView b, TOscHeader& out) {
-  if (!Fits(b, 0, kHeaderSize)) return false;
-  const std::uint8_t* p = b.data();
-  TOscHeader h;
-  CopyOut(p + kCommentOffset, h.CommentText);
-  CopyOut(p + kChannelFlagsOffset, h.ChannelFlags);
-  h.N = GetU16(p + kPointCountOffset);
-  h.C = GetU16(p + kChannelCountOffset);
-  h.step = GetF32(p + kStepOffset);
-  out = h;
-  return true;
-}
-
-bool DecodeChannel(ByteView b, TOscChannel& out) {
-  if (!Fits(b, 0, kChannelRecordSize)) return false;
-  out = ChannelFrom(b.data());
-  return true;
-}
-
-bool DecodeSection(ByteView b, TOscSection& out) {
-  if (!Fits(b, 0, kSectionRecordSize)) return false;
-  out = SectionFrom(b.data());
-  return true;
-}
-
-bool DecodeQuantity(ByteView b, TOscQuantity& out) {
-  if (!Fits(b, 0, kQuantityRecordSize)) return false;
-  out = QuantityFrom(b.data());
-  return true;
-}
-
-bool DecodeChannelTable(ByteView b, std::array<TOscChannel, kMaxChannels>& out) {
-  if (!Fits(b, 0, kChannelTableSize)) return false;
-  for (std::size_t j = 0; j < kMaxChannels; ++j) out[j] = ChannelFrom(b.data() + j * kChannelRecordSize);
-  return true;
-}
-
-bool DecodeSectionTable(ByteView b, std::array<TOscSection, kSectionCount>& out) {
-  if (!Fits(b, 0, kSectionTableSize)) return false;
-  for (std::size_t s = 0; s < kSectionCount; ++s) out[s] = SectionFrom(b.data() + s * kSectionRecordSize);
-  return true;
-}
-
-bool DecodeQuantityTable(ByteView b, std::array<TOscQuantity, kQuantityCount>& out) {
-  if (!Fits(b, 0, kQuantityTableSize)) return false;
-  for (std::size_t q = 0; q < kQuantityCount; ++q) out[q] = QuantityFrom(b.data() + q * kQuantityRecordSize);
-  return true;
-}
-
-bool DecodeChannelAt(ByteView block, unsigned j, TOscChannel& out) {
-  if (j < 1 || j > kMaxChannels) return false;
-  std::size_t off = kChannelTableOffset + (j - 1) * kChannelRecordSize;
-  if (!Fits(block, off, kChannelRecordSize)) return false;
-  out = ChannelFrom(block.data() + off);
-  return true;
-}
-
-bool DecodeSectionAt(ByteView block, unsigned s, TOscSection& out) {
-  if (s < 1 || s > kSectionCount) return false;
-  std::size_t off = kSectionTableOffset + (s - 1) * kSectionRecordSize;
-  if (!Fits(block, off, kSectionRecordSize)) return false;
-  out = SectionFrom(block.data() + off);
-  return true;
-}
-
-bool DecodeQuantityAt(ByteView block, unsigned q, TOscQuantity& out) {
-  if (q < 1 || q > kQuantityCount) return false;
-  std::size_t off = kQuantityTableOffset + (q - 1) * kQuantityRecordSize;
-  if (!Fits(block, off, kQuantityRecordSize)) return false;
-  out = QuantityFrom(block.data() + off);
-  return true;
-}
-
-bool DecodeParameterBlock(ByteView b, TOscParameterBlock& out) {
-  if (!Fits(b, 0, kParameterBlockSize)) return false;
-  const std::uint8_t* p = b.data();
-  TOscParameterBlock pb;
-  CopyOut(p + kReserved0Offset, pb.reserved0);
-  DecodeChannelTable(b.subspan(kChannelTableOffset), pb.channels);
-  CopyOut(p + kReserved1Offset, pb.reserved1);
-  DecodeSectionTable(b.subspan(kSectionTableOffset), pb.sections);
-  CopyOut(p + kReserved2Offset, pb.reserved2);
-  DecodeQuantityTable(b.subspan(kQuantityTableOffset), pb.quantities);
-  out = pb;
-  return true;
-}
-
-// ---- Encode ---------------------------------------------------------------------
-
-std::string EncodeHeader(const TOscHeader& h) {
-  std::string s(kHeaderSize, '\0');
-  std::uint8_t* p = Raw(s);
-  CopyIn(p + kCommentOffset, h.CommentText);
-  CopyIn(p + kChannelFlagsOffset, h.ChannelFlags);
-  PutU16(p + kPointCountOffset, h.N);
-  PutU16(p + kChannelCountOffset, h.C);
-  PutF32(p + kStepOffset, h.step);
-  return s;
-}
-
-std::string EncodeChannel(const TOscChannel& c) {
-  std::string s(kChannelRecordSize, '\0');
-  ChannelTo(Raw(s), c);
-  return s;
-}
-
-std::string EncodeSection(const TOscSection& sec) {
-  std::string s(kSectionRecordSize, '\0');
-  SectionTo(Raw(s), sec);
-  return s;
-}
-
-std::string EncodeQuantity(const TOscQuantity& q) {
-  std::string s(kQuantityRecordSize, '\0');
-  QuantityTo(Raw(s), q);
-  return s;
-}
-
-std::string EncodeParameterBlock(const TOscParameterBlock& pb) {
-  std::string s(kParameterBlockSize, '\0');
-  std::uint8_t* p = Raw(s);
-  CopyIn(p + kReserved0Offset, pb.reserved0);
-  for (std::size_t j = 0; j < kMaxChannels; ++j)
-    ChannelTo(p + kChannelTableOffset + j * kChannelRecordSize, pb.channels[j]);
-  CopyIn(p + kReserved1Offset, pb.reserved1);
-  for (std::size_t k = 0; k < kSectionCount; ++k)
-    SectionTo(p + kSectionTableOffset + k * kSectionRecordSize, pb.sections[k]);
-  CopyIn(p + kReserved2Offset, pb.reserved2);
-  for (std::size_t q = 0; q < kQuantityCount; ++q)
-    QuantityTo(p + kQuantityTableOffset + q * kQuantityRecordSize, pb.quantities[q]);
-  return s;
-}
-
-// ---- Texts ------------------------------------------------------------------------
-
-namespace {
 template <std::size_t Size>
 std::string_view View(const std::array<std::uint8_t, Size>& a) {
   return {reinterpret_cast<const char*>(a.data()), Size};
 }
+
 }  // namespace
+
+std::uint16_t GetU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+
+std::uint32_t GetU32(const std::uint8_t* p) {
+  return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24);
+}
+
+float GetF32(const std::uint8_t* p) { return std::bit_cast<float>(GetU32(p)); }
+
+void PutF32(std::uint8_t* p, float v) { Writer{p}.Float(0, v); }
+
+bool DecodeHeader(ByteView b, TOscHeader& out) { return Decode(b, kHeaderSize, out); }
+bool DecodeParameterBlock(ByteView b, TOscParameterBlock& out) { return Decode(b, kParameterBlockSize, out); }
+bool DecodeChannelTable(ByteView b, std::array<TOscChannel, kMaxChannels>& out) {
+  return DecodeTable(b, kChannelRecordSize, out);
+}
+bool DecodeSectionTable(ByteView b, std::array<TOscSection, kSectionCount>& out) {
+  return DecodeTable(b, kSectionRecordSize, out);
+}
+bool DecodeQuantityTable(ByteView b, std::array<TOscQuantity, kQuantityCount>& out) {
+  return DecodeTable(b, kQuantityRecordSize, out);
+}
+
+std::string EncodeHeader(const TOscHeader& h) { return Encode(h, kHeaderSize); }
+std::string EncodeParameterBlock(const TOscParameterBlock& p) { return Encode(p, kParameterBlockSize); }
 
 std::string CommentToUtf8(const TOscHeader& h) { return OemFieldToUtf8(View(h.CommentText), kCommentShownChars); }
 std::string NameToUtf8(const TOscChannel& c) { return OemFieldToUtf8(View(c.name), kNameShownChars); }
@@ -283,7 +174,8 @@ void SetOemBytes(std::uint8_t* field, std::size_t size, std::string_view utf8, s
 }
 
 unsigned CountFlaggedChannels(const TOscHeader& h) {
-  return static_cast<unsigned>(std::count_if(h.ChannelFlags.begin(), h.ChannelFlags.end(), [](std::uint8_t f) { return f != 0; }));
+  return static_cast<unsigned>(
+      std::count_if(h.ChannelFlags.begin(), h.ChannelFlags.end(), [](std::uint8_t f) { return f != 0; }));
 }
 
 }  // namespace kv::osc31

@@ -2,9 +2,7 @@
 // The ".31" oscillogram: the one file both Kelvotin (writer) and Vistrel
 // (reader) use. Every record is encoded and decoded field by field, little-
 // endian, over byte buffers; nothing is dumped as a struct, so the layout does
-// not depend on the compiler's packing. Decoders never read outside the buffer
-// they are given: a buffer too short for the record gives false and leaves the
-// output untouched.
+// not depend on the compiler's packing.
 //
 // Whole file:
 //   0             104 bytes      TOscHeader
@@ -156,45 +154,27 @@ struct TOscParameterBlock {
   bool operator==(const TOscParameterBlock&) const = default;
 };
 
-// ---- Little-endian primitives (bounds-checked) -------------------------------
+// ---- Little-endian primitives (shared with the result-file reader) ---------
 
-// Each returns false, and leaves `out` unchanged, when [off, off+size) is not
-// inside `b`.
-bool ReadU8(ByteView b, std::size_t off, std::uint8_t& out);
-bool ReadU16(ByteView b, std::size_t off, std::uint16_t& out);
-bool ReadI16(ByteView b, std::size_t off, std::int16_t& out);
-bool ReadF32(ByteView b, std::size_t off, float& out);
-void PutU16(std::uint8_t* p, std::uint16_t v);
-void PutF32(std::uint8_t* p, float v);
 std::uint16_t GetU16(const std::uint8_t* p);
+std::uint32_t GetU32(const std::uint8_t* p);
 float GetF32(const std::uint8_t* p);
+void PutF32(std::uint8_t* p, float v);
 
-// ---- Decode -----------------------------------------------------------------
-// Each decoder reads its record from the start of `b` (b may be longer).
+// ---- Decode and encode -------------------------------------------------------
+// A decoder reads its record from the start of `b` (b may be longer); a
+// buffer too short gives false and leaves `out` untouched. An encoder returns
+// exactly the record's bytes.
 
 bool DecodeHeader(ByteView b, TOscHeader& out);                  // 104 bytes
-bool DecodeChannel(ByteView b, TOscChannel& out);                // 26 bytes
-bool DecodeSection(ByteView b, TOscSection& out);                // 50 bytes
-bool DecodeQuantity(ByteView b, TOscQuantity& out);              // 16 bytes
-// Tables as the viewer reads them: 832 bytes from E+8, 800 from E+860 and the
-// file's last 192 bytes.
+bool DecodeParameterBlock(ByteView b, TOscParameterBlock& out);  // 1860 bytes
+// The tables as the viewer reads them: 832 bytes from E+8, 800 from E+860
+// and the file's last 192 bytes.
 bool DecodeChannelTable(ByteView b, std::array<TOscChannel, kMaxChannels>& out);
 bool DecodeSectionTable(ByteView b, std::array<TOscSection, kSectionCount>& out);
 bool DecodeQuantityTable(ByteView b, std::array<TOscQuantity, kQuantityCount>& out);
-// Descriptor j (1..32), section s (1..16) or quantity q (1..12) from a whole
-// 1860-byte parameter block; false also for an index out of range.
-bool DecodeChannelAt(ByteView block, unsigned j, TOscChannel& out);
-bool DecodeSectionAt(ByteView block, unsigned s, TOscSection& out);
-bool DecodeQuantityAt(ByteView block, unsigned q, TOscQuantity& out);
-bool DecodeParameterBlock(ByteView b, TOscParameterBlock& out);  // 1860 bytes
-
-// ---- Encode -----------------------------------------------------------------
-// Each returns a buffer of exactly the record's size.
 
 std::string EncodeHeader(const TOscHeader& h);
-std::string EncodeChannel(const TOscChannel& c);
-std::string EncodeSection(const TOscSection& s);
-std::string EncodeQuantity(const TOscQuantity& q);
 std::string EncodeParameterBlock(const TOscParameterBlock& p);
 
 // ---- Texts --------------------------------------------------------------------
@@ -211,10 +191,7 @@ std::string QuantityUnitToUtf8(const TOscQuantity& q);
 // Stores a UTF-8 text as code page 866 into a field, cut to `maxChars` and
 // followed by NUL bytes up to the field's end. maxChars must leave room for a
 // NUL unless the field is allowed to be full (quantity name and unit).
-template <std::size_t Size>
-void SetOemText(std::array<std::uint8_t, Size>& field, std::string_view utf8, std::size_t maxChars);
 void SetOemBytes(std::uint8_t* field, std::size_t size, std::string_view utf8, std::size_t maxChars);
-
 template <std::size_t Size>
 void SetOemText(std::array<std::uint8_t, Size>& field, std::string_view utf8, std::size_t maxChars) {
   SetOemBytes(field.data(), Size, utf8, maxChars);

@@ -31,23 +31,35 @@ const QString kFontFamily = QStringLiteral("DejaVu Sans");
 std::string Enc(const QString& s) { return QFile::encodeName(s).toStdString(); }
 QString Dec(const std::string& s) { return QFile::decodeName(QByteArray::fromStdString(s)); }
 
-QFont PixelFont(int px, bool bold = false) {
-  QFont f(kFontFamily);
+QFont PixelFont(int px, bool bold = false, const QStringList& families = {kFontFamily}) {
+  QFont f;
+  f.setFamilies(families);
   f.setPixelSize(px);
   f.setBold(bold);
   return f;
 }
 
+// The title's Arial, or a face of the same metrics where it is not installed.
+const QStringList kTitleFamilies = {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                                    QStringLiteral("Nimbus Sans"), kFontFamily};
+
 void Fill(QWidget* w, const QColor& c) {
   QPalette pal = w->palette();
   pal.setColor(QPalette::Window, c);
-  pal.setColor(QPalette::Base, c);
   w->setPalette(pal);
   w->setAutoFillBackground(true);
 }
 
+// The text area of a memo or grid; frame and scroll-bar corner keep the window's colour.
+void FillText(QWidget* w, const QColor& c) {
+  QPalette pal = w->palette();
+  pal.setColor(QPalette::Base, c);
+  w->setPalette(pal);
+}
+
 const QColor kActiveBorder(0xB4, 0xB4, 0xB4);
 const QColor kSilver(0xC0, 0xC0, 0xC0);
+const QColor kInfoBk(0xFF, 0xFF, 0xE1);
 
 // Every file action starts by noting the current directory and ends by going
 // back to it, whatever happened in between; runs therefore always read and
@@ -121,7 +133,6 @@ void TMODEL::BuildControls() {
     pal.setColor(QPalette::Window, pal.color(QPalette::Button));
     setPalette(pal);
   }
-  const QColor infoBk = palette().color(QPalette::ToolTipBase);
   // Client area of a 941 x 636 window with its frame and caption.
   resize(933, 602);
   if (QScreen* s = QGuiApplication::primaryScreen()) {
@@ -138,15 +149,13 @@ void TMODEL::BuildControls() {
   Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
   Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  Fill(Memo1, infoBk);
-  Memo1->setAutoFillBackground(false);
+  FillText(Memo1, kInfoBk);
 
   Vix_Tab = new QTableWidget(3, 4, this);
   Vix_Tab->setObjectName(QStringLiteral("Vix_Tab"));
   Vix_Tab->setGeometry(8, 152, 381, 105);
   Vix_Tab->setFont(PixelFont(13));
-  Fill(Vix_Tab, infoBk);
-  Vix_Tab->setAutoFillBackground(false);
+  FillText(Vix_Tab, kInfoBk);
   Vix_Tab->setEditTriggers(QAbstractItemView::NoEditTriggers);
   Vix_Tab->setSelectionMode(QAbstractItemView::SingleSelection);
   Vix_Tab->verticalHeader()->hide();
@@ -155,6 +164,7 @@ void TMODEL::BuildControls() {
   Vix_Tab->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   Vix_Tab->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   Vix_Tab->horizontalHeader()->setFixedHeight(24);
+  Vix_Tab->horizontalHeader()->setFont(PixelFont(13));  // the fixed row has the grid's characters
   Vix_Tab->horizontalHeader()->setHighlightSections(false);
   const int widths[4] = {110, 108, 79, 76};
   for (int c = 0; c < 4; ++c) Vix_Tab->setColumnWidth(c, widths[c]);
@@ -196,7 +206,7 @@ void TMODEL::BuildControls() {
   Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
   Panel1->setLineWidth(1);
   Panel1->setAlignment(Qt::AlignCenter);
-  Panel1->setFont(PixelFont(27));
+  Panel1->setFont(PixelFont(27, false, kTitleFamilies));
   Fill(Panel1, kActiveBorder);
   {
     QPalette pal = Panel1->palette();

@@ -35,7 +35,7 @@ void DirectionLogic(DatMod1& d) {
   if (!a.SlipArmed && angleSign == speedSign && a.U <= t.Uph07 && Sign(a.Angle) != slopeSign) {
     a.SlipArmed = true;
     a.ArmSpeed = a.SlipSpeed;
-    a.ArmVoltage = F32(static_cast<ext>(a.U) - t.Uph01, "ArmVoltage");
+    a.ArmVoltage = F32(static_cast<ext>(a.U) - t.Uph01);
     if (a.ArmVoltage > t.Uph05) a.ArmVoltage = t.Uph05;
   }
 
@@ -70,7 +70,7 @@ bool AngleCriterion(DatMod1& d) {
         d.results.TripTypeText = " Угловой 2";
         a.TripAngle2 = 1;
       }
-      FpCheck("angle criterion");
+      FpFaultCheck("angle criterion");
       ReportAngleTrip(d);
       return true;
     }
@@ -118,7 +118,7 @@ void CycleCriterion(DatMod1& d) {
       d.results.TripTypeText = " Цикловой 2";
       a.TripCycle2 = 1;
     }
-    FpCheck("cycle criterion");
+    FpFaultCheck("cycle criterion");
     ReportCycleTrip(d);
   }
 }
@@ -145,7 +145,7 @@ void CurrentCriterion(DatMod1& d) {
       a.CurPicked = true;
     } else {
       a.CurAbove = true;
-      a.SwingTime = F32(d.SampleTime, "SwingTime");
+      a.SwingTime = F32(d.SampleTime);
       a.CurDropSeen = false;
     }
     return;
@@ -161,7 +161,7 @@ void CurrentCriterion(DatMod1& d) {
       // The count is wide: a limit of 0 or below never trips.
       ++a.SwingCount;
       if (a.SwingCount == s.SwingLimit) {
-        FpCheck("current criterion");
+        FpFaultCheck("current criterion");
         ReportCurrentTrip(d);
         a.TripCycle1 = 1;
         a.SwingCount = 0;
@@ -169,7 +169,7 @@ void CurrentCriterion(DatMod1& d) {
     }
   } else {
     a.CurDropSeen = true;
-    a.SwingTime = F32(d.SampleTime, "SwingTime");
+    a.SwingTime = F32(d.SampleTime);
   }
 }
 
@@ -204,7 +204,7 @@ void CheckApnuChannel(DatMod1& d, const ApnuChannel& c, std::uint8_t& out, const
     out = 1;
     d.algo.ApnuLatch = true;
     d.results.TripTypeText = typeText;
-    FpCheck("APNU");
+    FpFaultCheck("APNU");
     ReportEventTrip(d);
   } else {
     out = 0;
@@ -240,12 +240,12 @@ bool GenKzBlock(DatMod1& d) {
     } else {
       a.GenKzStarted = false;
       if (a.Mode == 1) {
-        a.RefVoltage = F32(a.RefVoltage + (static_cast<ext>(d.Uph) - a.RefVoltage) / 50.0L, "RefVoltage");
+        a.RefVoltage = F32(a.RefVoltage + (static_cast<ext>(d.Uph) - a.RefVoltage) / 50.0L);
         a.RefActivePower =
-            F32(a.RefActivePower + (static_cast<ext>(d.Pa) - a.RefActivePower) / 50.0L, "RefActivePower");
+            F32(a.RefActivePower + (static_cast<ext>(d.Pa) - a.RefActivePower) / 50.0L);
         a.RefReactivePower =
-            F32(a.RefReactivePower + (static_cast<ext>(d.Qa) - a.RefReactivePower) / 50.0L, "RefReactivePower");
-        a.RefCurrent = F32(a.RefCurrent + (static_cast<ext>(d.I) - a.RefCurrent) / 50.0L, "RefCurrent");
+            F32(a.RefReactivePower + (static_cast<ext>(d.Qa) - a.RefReactivePower) / 50.0L);
+        a.RefCurrent = F32(a.RefCurrent + (static_cast<ext>(d.I) - a.RefCurrent) / 50.0L);
       }
     }
     return true;
@@ -270,19 +270,19 @@ void CheckGenKz(DatMod1& d) {
     const ext den = static_cast<ext>(a.RefVoltage) * a.RefVoltage + static_cast<ext>(a.RefReactivePower) * t.GenReactance;
     ext phi0 = std::atan(Div(num, den, "GEN_KZ threshold angle"));
     if (phi0 < 0) phi0 = 0;
-    a.GenKzThreshold = F32(180.0L - 57.29577951308232L * phi0, "GenKzThreshold");
-    a.GenKzSpeed = F32(deficitStep, "GenKzSpeed");
-    a.GenKzAngle = F32(0.02L * a.GenKzSpeed, "GenKzAngle");
+    a.GenKzThreshold = F32(180.0L - 57.29577951308232L * phi0);
+    a.GenKzSpeed = F32(deficitStep);
+    a.GenKzAngle = F32(0.02L * a.GenKzSpeed);
     return;  // the first call only starts the integration
   }
 
-  a.GenKzSpeed = F32(a.GenKzSpeed + deficitStep, "GenKzSpeed");
-  a.GenKzAngle = F32(a.GenKzAngle + 0.02L * a.GenKzSpeed, "GenKzAngle");
+  a.GenKzSpeed = F32(a.GenKzSpeed + deficitStep);
+  a.GenKzAngle = F32(a.GenKzAngle + 0.02L * a.GenKzSpeed);
   if (a.GenKzAngle > a.GenKzThreshold && !a.AngleTripLatch) {
     a.AngleTripLatch = true;
     a.TripAngle1 = 1;
     d.results.TripTypeText = "   GEN_KZ";
-    FpCheck("GEN_KZ");
+    FpFaultCheck("GEN_KZ");
     ReportEventTrip(d);
   }
 }

@@ -6,6 +6,7 @@
 #include "common/io_error.h"
 #include "common/rtl_file.h"
 #include "model/core/dat_mod1.h"
+#include "model/core/processing.h"
 
 namespace kv {
 
@@ -40,16 +41,6 @@ bool ParseNumber(std::string_view line, std::size_t& pos, std::string& text) {
   text = ExpNumberText(negative, mantissa, expNegative, exponent);
   pos = std::min(e + 5, line.size());
   return true;
-}
-
-std::string OpenFailureText(int code, const std::string& name) {
-  switch (code) {
-    case kFileNotFound: return "Файл " + name + " не найден";
-    case kPathNotFound: return "Ошибочное имя файла " + name;
-    case kTooManyOpenFiles: return "Слишком много открытых файлов";
-    case kAccessDenied: return "Файл " + name + " не доступен";
-    default: return {};
-  }
 }
 
 void Warn(DatMod1& d, const std::string& text) {
@@ -141,9 +132,11 @@ bool ConvertExpFile(DatMod1& d, std::string* outputPath) {
     RtlFile in;
     int code = in.tryReset(name);
     if (code != 0) {
-      std::string text = OpenFailureText(code, name);
-      if (!text.empty()) d.IoMessage = text;
-      Warn(d, text.empty() ? IoError(code, name).what() : text);
+      // Codes 2..5 have the fixed texts and become the last open-failure
+      // warning; any other is shown with the runtime's text.
+      std::string text = OpenFailureMessage(code, name, 0);
+      if (code >= kFileNotFound && code <= kAccessDenied) d.IoMessage = text;
+      Warn(d, text);
       return false;
     }
     char buf[65536];
@@ -166,10 +159,16 @@ bool ConvertExpFile(DatMod1& d, std::string* outputPath) {
   }
 
   const std::string outName = ExpOutputName(name);
+  std::error_code same;
+  if (std::filesystem::equivalent(outName, name, same)) {
+    // The converted text would replace the export itself.
+    Warn(d, "Файл " + name + " не преобразован: результат записался бы поверх него под именем " + outName +
+                ". Переименуйте исходный файл.");
+    return false;
+  }
   try {
-    // The whole output is written under a temporary name and renamed over an
-    // existing file only when complete, so the input (which may carry the
-    // same name) is never lost half-way.
+    // Written under a temporary name and renamed over an existing file only
+    // when complete: a failed write leaves the old file as it was.
     WriteFileAtomically(outName, output);
   } catch (const IoError& e) {
     Warn(d, e.what());

@@ -22,16 +22,20 @@ namespace kv {
 struct DatMod1;
 
 // Reads the file d.ShortFileName from the current directory completely, then
-// writes base + ".txt" beside it (replacing a file of that name, the input
-// itself included: it has been read by then) only when every line converted.
+// writes base + ".txt" beside it (replacing a file of that name) only when
+// every line converted. An export whose own name is base + ".txt" is refused:
+// it would be overwritten.
 // On success d.BaseName := base + ".txt" (bare name), *outputPath := the
 // output's full path, and the result is true. On failure one warning is shown
 // through d.ui (when set), nothing is written, and the result is false:
 //   - open failure: "Файл <name> не найден", "Ошибочное имя файла <name>",
 //     "Слишком много открытых файлов", "Файл <name> не доступен" (also kept in
 //     d.IoMessage);
+//   - any other open failure: "Файл <name> не открыт: " and the runtime's
+//     text, d.IoMessage unchanged;
 //   - a malformed data line (reported with its line number; blank lines are
 //     skipped);
+//   - an output name that is the input's own;
 //   - a failed read or write (the runtime's error text).
 bool ConvertExpFile(DatMod1& d, std::string* outputPath = nullptr);
 

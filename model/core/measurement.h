@@ -9,7 +9,7 @@ namespace kv {
 struct DatMod1;
 
 // +1, -1 or 0 (also 0 for a value that compares unordered).
-int Sign(double x);
+inline int Sign(double x) { return x > 0 ? 1 : x < 0 ? -1 : 0; }
 
 // Angle of the vector (re, im) in degrees, atan2(re, im) in (-180, 180],
 // computed by the device's own octant formula. Not for re = im = 0.
@@ -18,6 +18,11 @@ ext AngleOf(float re, float im);
 // Sum of the two side angles brought back into [-180, 180]; exactly 180
 // and -180 stay as they are.
 float AddSideAngles(float side1, ext side2);
+
+// Sets `out` to the float32 that every value within `err` of `v` rounds to;
+// false when that interval holds a rounding boundary. `err` must exceed a
+// double ulp of `v` many times over.
+bool RoundsToFloat(double v, double err, float& out);
 
 // Rounds to a multiple of 0.1, halves to the even tenth (12.25 -> 12.2).
 float RoundToTenth(float angle);
@@ -37,6 +42,9 @@ void RecordSlip(DatMod1& d);
 void UpdateAngleWindow(DatMod1& d);
 // Moves both windows one place towards index 0; index 8 keeps its value.
 void ShiftWindows(DatMod1& d);
+// Mean of |y_i - a0| over nine points, the sum stored as float32 after each
+// addition (MeanDeviation of the fit).
+float MeanDeviationOf(const float* y, float a0);
 // Quadratic fit of AngleWindow and linear fit of PowerWindow over x = -4..4.
 void FitWindows(DatMod1& d);
 

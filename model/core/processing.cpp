@@ -1,5 +1,7 @@
 #include "model/core/processing.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -10,7 +12,7 @@
 #include "common/decimal_format.h"
 #include "common/io_error.h"
 #include "common/rtl_file.h"
-#include "common/tokenizer.h"
+#include "common/tokenizer.h"  // ParseReal
 #include "common/xfloat.h"
 #include "model/core/dat_mod1.h"
 #include "model/core/osc_writer.h"
@@ -23,100 +25,132 @@ namespace kv {
 namespace {
 
 constexpr const char* kEmaTip = "ema.tip";
-constexpr std::size_t kRealChars = 64;  // the runtime read at most this many characters of a real
+constexpr std::ptrdiff_t kRealChars = 64;  // the runtime read at most this many characters of a real
 
 // Grid step and on-grid tolerance, extended constants as in the arithmetic of the device.
 constexpr ext kGridStep = 0.02L;
 constexpr ext kOnGrid = 0.0001L;
 
-struct PowersOfTen {
-  ext p[28];
-  PowersOfTen() {
-    p[0] = 1;
-    for (int i = 1; i < 28; ++i) p[i] = p[i - 1] * 10;  // exact up to 10^27
-  }
-};
+// Powers of ten, exact in extended precision (5^27 < 2^64).
+constexpr auto kPow10 = [] {
+  std::array<ext, 28> p{};
+  p[0] = 1;
+  for (std::size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 10;
+  return p;
+}();
 
-// Plain decimals with at most 19 significant digits: the digits as an exact
-// integer and one exact power of ten give one correctly rounded operation,
-// the same value the general conversion gives, several times faster.
-bool FastDecimal(std::string_view t, ext& out) {
-  static const PowersOfTen kPow;
-  std::size_t i = 0, n = t.size();
+constexpr bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+constexpr bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+// Plain decimals with at most 18 significant digits, read from `q` on: the
+// digits as an exact integer and one exact power of ten give one correctly
+// rounded operation, the same value the general conversion gives, several
+// times faster. On success `q` is left after the number; false sends the
+// token to the general conversion.
+bool FastDecimal(const char*& q, const char* end, ext& out) {
+  const char* s = q;
   bool neg = false;
-  if (i < n && (t[i] == '+' || t[i] == '-')) neg = t[i++] == '-';
+  if (s < end && (*s == '+' || *s == '-')) neg = *s++ == '-';
+  const char* const digitsFrom = s;
+  while (s < end && *s == '0') ++s;  // leading zeros carry no digit
   std::uint64_t m = 0;
-  int sig = 0, digits = 0, frac = 0;
-  auto digit = [&](char c) {
-    ++digits;
-    if (m == 0 && c == '0') return true;
-    if (++sig > 19) return false;
-    m = m * 10 + static_cast<std::uint64_t>(c - '0');
-    return true;
-  };
-  while (i < n && t[i] >= '0' && t[i] <= '9')
-    if (!digit(t[i++])) return false;
-  if (i < n && t[i] == '.') {
-    ++i;
-    while (i < n && t[i] >= '0' && t[i] <= '9') {
-      if (!digit(t[i++])) return false;
-      ++frac;
-    }
+  const char* const intFrom = s;
+  while (s < end && IsDigit(*s)) m = m * 10 + static_cast<unsigned>(*s++ - '0');
+  std::ptrdiff_t sig = s - intFrom;
+  bool anyDigit = s > digitsFrom;
+  std::ptrdiff_t frac = 0;
+  if (s < end && *s == '.') {
+    const char* const fracFrom = ++s;
+    if (sig == 0)
+      while (s < end && *s == '0') ++s;  // 0.00123: these zeros only scale
+    const char* const sigFrom = s;
+    while (s < end && IsDigit(*s)) m = m * 10 + static_cast<unsigned>(*s++ - '0');
+    sig += s - sigFrom;
+    frac = s - fracFrom;
+    anyDigit = anyDigit || frac > 0;
   }
-  if (digits == 0) return false;
+  if (!anyDigit || sig > 18) return false;  // 18 digits: m < 2^63, nothing wrapped
   int exp10 = 0;
-  if (i < n && (t[i] == 'e' || t[i] == 'E')) {
-    ++i;
+  if (s < end && (*s == 'e' || *s == 'E')) {
+    ++s;
     bool eneg = false;
-    if (i < n && (t[i] == '+' || t[i] == '-')) eneg = t[i++] == '-';
-    int ed = 0;
-    while (i < n && t[i] >= '0' && t[i] <= '9') {
-      if (++ed > 4) return false;
-      exp10 = exp10 * 10 + (t[i++] - '0');
-    }
-    if (ed == 0) return false;
+    if (s < end && (*s == '+' || *s == '-')) eneg = *s++ == '-';
+    const char* const expFrom = s;
+    while (s < end && IsDigit(*s) && s - expFrom < 5) exp10 = exp10 * 10 + (*s++ - '0');
+    if (s == expFrom || s - expFrom > 4) return false;
     if (eneg) exp10 = -exp10;
   }
-  if (i != n) return false;
-  const int k = frac - exp10;  // value = m / 10^k
+  const std::ptrdiff_t k = frac - exp10;  // value = m / 10^k
+  const ext mx = static_cast<ext>(static_cast<std::int64_t>(m));
   ext v;
-  if (m == 0) {
+  if (m == 0)
     v = 0;
-  } else if (k >= 0 && k <= 27) {
-    v = static_cast<ext>(m) / kPow.p[k];
-  } else if (k < 0 && -k <= 27) {
-    v = static_cast<ext>(m) * kPow.p[-k];
-  } else {
+  else if (k >= 0 && k < 28)
+    v = mx / kPow10[static_cast<std::size_t>(k)];
+  else if (k < 0 && k > -28)
+    v = mx * kPow10[static_cast<std::size_t>(-k)];
+  else
     return false;
-  }
   out = neg ? -v : v;
+  q = s;
   return true;
 }
 
-// One real of the processing file: 0 at end of file, IoError 106 when it
-// does not convert.
-ext ReadReal(NumberTokenizer& tok) {
-  std::string_view t = tok.nextToken().substr(0, kRealChars);
-  if (t.empty()) return 0;
-  ext v = 0;
-  if (FastDecimal(t, v) || ParseReal(t, v)) return v;
-  throw IoError(kInvalidNumeric,
-                tok.name() + ", line " + std::to_string(tok.lineNumber()) + ": \"" + std::string(t.substr(0, 40)) + "\"");
-}
+// A cursor over the processing file's text with the number reader's rules:
+// characters 0..32 before a number are skipped, a number ends at the next
+// such character, a line ends at LF, CR LF or CR.
+class Reader {
+ public:
+  Reader(std::string_view text, const std::string& name)
+      : begin_(text.data()), p_(begin_), end_(begin_ + text.size()), name_(name) {}
 
-float ReadF32(NumberTokenizer& tok) {
-  ext v = ReadReal(tok);
-  float f = static_cast<float>(v);
-  if (!std::isfinite(f)) [[unlikely]] {
-    const std::string what = tok.name() + ", line " + std::to_string(tok.lineNumber());
-    f = StoreF32(v, what.c_str());  // throws
+  std::size_t position() const { return static_cast<std::size_t>(p_ - begin_); }
+
+  char readChar() { return p_ < end_ ? *p_++ : '\0'; }
+
+  void skipLine() {
+    while (p_ < end_ && *p_ != '\n' && *p_ != '\r') ++p_;
+    if (p_ < end_ && *p_ == '\r') ++p_;
+    if (p_ < end_ && *p_ == '\n') ++p_;
   }
-  return f;
-}
+
+  // One real: 0 at end of file, IoError 106 when it does not convert.
+  ext readReal() {
+    while (p_ < end_ && IsBlank(*p_)) ++p_;
+    if (p_ == end_) return 0;
+    const char* const start = p_;
+    ext v = 0;
+    const char* q = start;
+    if (FastDecimal(q, end_, v) && (q == end_ || IsBlank(*q)) && q - start <= kRealChars) {
+      p_ = q;
+      return v;
+    }
+    while (p_ < end_ && !IsBlank(*p_)) ++p_;
+    const std::string_view token(start, static_cast<std::size_t>(std::min<std::ptrdiff_t>(p_ - start, kRealChars)));
+    if (ParseReal(token, v)) return v;
+    throw IoError(kInvalidNumeric, where() + ": \"" + std::string(token.substr(0, 40)) + "\"");
+  }
+
+  float readF32() {
+    const ext v = readReal();
+    const float f = static_cast<float>(v);
+    if (!std::isfinite(f)) [[unlikely]]
+      return StoreF32(v, where().c_str());  // throws: the value does not fit float32
+    return f;
+  }
+
+  std::string where() const { return name_ + ", line " + std::to_string(1 + std::count(begin_, p_, '\n')); }
+
+ private:
+  const char* const begin_;
+  const char* p_;
+  const char* const end_;
+  const std::string& name_;
+};
 
 // Start of the trailing run of characters 0..32: lines that hold nothing
 // else at the end of the file are no data lines.
-std::size_t ContentEnd(const std::string& text) {
+std::size_t ContentEnd(std::string_view text) {
   std::size_t e = text.size();
   while (e > 0 && static_cast<unsigned char>(text[e - 1]) <= 32) --e;
   return e;
@@ -126,8 +160,9 @@ struct Raw {
   float c[4];  // columns 2..5, unscaled
 };
 
+const ext kSqrt3 = std::sqrt(3.0L);
+
 void Scale(const float raw[4], GridPoint& p) {
-  static const ext kSqrt3 = std::sqrt(3.0L);
   p.Uph = StoreF32(raw[0] / kSqrt3, "Uph = column 2 / sqrt 3");
   p.I = raw[1];
   p.Pa = StoreF32(-static_cast<ext>(raw[2]) / 3.0L, "Pa = -column 4 / 3");
@@ -138,9 +173,10 @@ double NextGrid(double t) { return StoreF64(static_cast<ext>(t) + kGridStep, "gr
 
 }  // namespace
 
-void ResampleText(std::string text, const std::string& name, const std::function<void(const GridPoint&)>& onPoint) {
+void ResampleText(std::string_view text, const std::string& name,
+                  const std::function<void(const GridPoint&)>& onPoint) {
   const std::size_t contentEnd = ContentEnd(text);
-  NumberTokenizer tok(std::move(text), name);
+  Reader tok(text, name);
 
   bool started = false;
   double nextGridTime = 0;
@@ -165,9 +201,9 @@ void ResampleText(std::string text, const std::string& name, const std::function
       tok.skipLine();
       continue;
     }
-    const double time = StoreF64(ReadReal(tok), "time");
+    const double time = StoreF64(tok.readReal(), "time");
     Raw cur;
-    for (float& c : cur.c) c = ReadF32(tok);
+    for (float& c : cur.c) c = tok.readF32();
     tok.skipLine();
     p.LineMarker = marker;
 
@@ -218,6 +254,16 @@ void ResampleText(std::string text, const std::string& name, const std::function
   }
 }
 
+void ProcessGridPoint(DatMod1& d, const GridPoint& p) {
+  d.SampleTime = p.SampleTime;
+  d.Uph = p.Uph;
+  d.I = p.I;
+  d.Pa = p.Pa;
+  d.Qa = p.Qa;
+  d.LineMarker = p.LineMarker;
+  ProcessSample(d);
+}
+
 std::string BaseNameOf(const std::string& processingFileName) {
   const std::size_t slash = processingFileName.find_last_of("/\\");
   const std::string own = slash == std::string::npos ? processingFileName : processingFileName.substr(slash + 1);
@@ -266,7 +312,17 @@ void RunProcessing(DatMod1& d) {
       if (d.RunStatus == 1) d.RunStatus = 0;
       return;
     }
-    char buf[1 << 16];
+    // One read into a buffer of the file's size; whatever the file gained
+    // since its size was taken follows.
+    text.resize(static_cast<std::size_t>(std::max<std::int64_t>(pf.size(), 0)));
+    std::size_t got = 0;
+    while (got < text.size()) {
+      const std::size_t n = pf.readSome(text.data() + got, text.size() - got);
+      if (n == 0) break;
+      got += n;
+    }
+    text.resize(got);
+    char buf[4096];
     while (std::size_t n = pf.readSome(buf, sizeof buf)) text.append(buf, n);
     if (std::ferror(pf.handle())) throw IoError(kReadBeyondEof, d.ProcessingFileName);
   }  // closed here: the processing file is read once, whole
@@ -274,15 +330,7 @@ void RunProcessing(DatMod1& d) {
   d.emaTip.rewrite(kEmaTip);
   try {
     d.algo.AuxCurrent = 0;
-    ResampleText(std::move(text), d.ProcessingFileName, [&d](const GridPoint& p) {
-      d.SampleTime = p.SampleTime;
-      d.Uph = p.Uph;
-      d.I = p.I;
-      d.Pa = p.Pa;
-      d.Qa = p.Qa;
-      d.LineMarker = p.LineMarker;
-      ProcessSample(d);
-    });
+    ResampleText(text, d.ProcessingFileName, [&d](const GridPoint& p) { ProcessGridPoint(d, p); });
     d.emaTip.close();
     WriteOscillogramFile(d);
   } catch (...) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace kv {
 struct DatMod1;
@@ -38,7 +39,11 @@ struct GridPoint {
 // is used in error messages. Throws IoError 106 for a number that does not
 // convert, FpError for a value that does not fit its width, SampleLimitError
 // before the (kMaxSamples + 1)-th point.
-void ResampleText(std::string text, const std::string& name, const std::function<void(const GridPoint&)>& onPoint);
+void ResampleText(std::string_view text, const std::string& name,
+                  const std::function<void(const GridPoint&)>& onPoint);
+
+// Makes `p` the sample inputs of `d` and runs the per-sample step on them.
+void ProcessGridPoint(DatMod1& d, const GridPoint& p);
 
 // The oscillogram's base name: the file's own name (after the last '/' or
 // '\') up to its first dot; the whole name when it has no dot.

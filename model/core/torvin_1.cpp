@@ -1,5 +1,6 @@
 #include "model/core/torvin_1.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 
@@ -62,7 +63,7 @@ Next ModeWaiting(DatMod1& d) {
   // anyway.
   if (SlipDetected(d)) {
     RecordSlip(d);
-    a.SlipOffset = F32(360.0L * a.SlipPending, "SlipOffset");
+    a.SlipOffset = F32(360.0L * a.SlipPending);
   }
   a.Mode = (a.StateCode == 2 || a.StateCode == 5) ? 0 : 2;
   return Next::Confirm;
@@ -91,38 +92,38 @@ Next ModeTracking(DatMod1& d) {
     a.UHistory[0] = a.UHistory[1];
     a.UHistory[1] = a.UHistory[2];
     a.UHistory[2] = a.U;
-    a.UMean3 = F32((static_cast<ext>(a.UHistory[2]) + a.UHistory[1] + a.UHistory[0]) / 3.0L, "UMean3");
+    a.UMean3 = F32((static_cast<ext>(a.UHistory[2]) + a.UHistory[1] + a.UHistory[0]) / 3.0L);
     if (a.StateCode == 0)
-      a.AuxRatioRef = F32(a.AuxRatioRef - (static_cast<ext>(a.AuxRatioRef) - a.AuxRatio) / 9.0L, "AuxRatioRef");
+      a.AuxRatioRef = F32(a.AuxRatioRef - (static_cast<ext>(a.AuxRatioRef) - a.AuxRatio) / 9.0L);
     ShiftWindows(d);
   }
 
   if (SlipDetected(d)) {
     RecordSlip(d);
     if (a.SlipCount != 0) return Next::Confirm;
-    a.SlipOffset = F32(360.0L * a.SlipPending, "SlipOffset");
-    a.AngleWindow[8] = F32(static_cast<ext>(a.Angle) + a.SlipOffset, "AngleWindow");
+    a.SlipOffset = F32(360.0L * a.SlipPending);
+    a.AngleWindow[8] = F32(static_cast<ext>(a.Angle) + a.SlipOffset);
     if (a.DisturbSeen == 1)
-      a.AngleWindow[7] = F32((static_cast<ext>(a.PrevAngle) + a.AngleWindow[8]) / 2.0L, "AngleWindow");
+      a.AngleWindow[7] = F32((static_cast<ext>(a.PrevAngle) + a.AngleWindow[8]) / 2.0L);
   } else if (a.SlipCount == 0) {
     // While a slip is pending the newest point keeps the value it holds.
     if (a.SlipPending == 0) a.AngleWindow[8] = a.Angle;
     if (a.DisturbSeen == 1)
-      a.AngleWindow[7] = F32((static_cast<ext>(a.PrevAngle) + a.Angle) / 2.0L, "AngleWindow");
+      a.AngleWindow[7] = F32((static_cast<ext>(a.PrevAngle) + a.Angle) / 2.0L);
   } else {
-    a.AngleWindow[8] = F32(static_cast<ext>(a.Angle) + a.SlipOffset, "AngleWindow");
+    a.AngleWindow[8] = F32(static_cast<ext>(a.Angle) + a.SlipOffset);
   }
 
   if (a.DisturbSeen == 1) {
-    a.PowerWindow[7] = F32((static_cast<ext>(a.PowerWindow[6]) + d.Pa) / 2.0L, "PowerWindow");
+    a.PowerWindow[7] = F32((static_cast<ext>(a.PowerWindow[6]) + d.Pa) / 2.0L);
     a.DisturbSeen = 0;
   }
   a.PowerWindow[8] = d.Pa;
 
   FitWindows(d);
   a.AsyncDirection = 0;
-  a.SlipSpeed = F32(static_cast<ext>(a.FitA1) + 8.0L * a.FitA2, "SlipSpeed");
-  a.SlipAcceleration = F32(2.0L * a.FitA2, "SlipAcceleration");
+  a.SlipSpeed = F32(static_cast<ext>(a.FitA1) + 8.0L * a.FitA2);
+  a.SlipAcceleration = F32(2.0L * a.FitA2);
 
   DirectionLogic(d);
   if (AngleCriterion(d)) return Next::EndOfSlipPart;
@@ -156,15 +157,15 @@ bool CriteriaPath(DatMod1& d) {
   a.CurrentOnly = false;
   ComputeAngle(d);
   ComputeXeck(d);
-  a.UDrop = F32(static_cast<ext>(a.UMean3) - a.U, "UDrop");
+  a.UDrop = F32(static_cast<ext>(a.UMean3) - a.U);
 
   // Share of the marked ("n") current in the line current.
   const ext tenthInom = 0.1L * d.settings.Inom;
   if (d.I > tenthInom)
-    a.AuxRatio = F32(static_cast<ext>(a.AuxCurrent) / d.I, "AuxRatio");
+    a.AuxRatio = a.AuxCurrent / d.I;  // one float operation (algo_float.h)
   else
     a.AuxRatio = a.AuxCurrent > tenthInom ? 1.0f : 0.0f;
-  a.AuxRatioExcess = F32(static_cast<ext>(a.AuxRatio) - a.AuxRatioRef, "AuxRatioExcess");
+  a.AuxRatioExcess = F32(static_cast<ext>(a.AuxRatio) - a.AuxRatioRef);
   if (a.AuxRatioExcess < 0) a.AuxRatioExcess = 0;
 
   Next next;
@@ -193,36 +194,33 @@ void WriteSampleRecord(DatMod1& d, bool currentOnly) {
   constexpr ext kSqrt3 = 1.732051L;  // the device's factor from phase to line voltage
   TSampleRecord r;
   r.v[0] = d.I;
-  r.v[1] = F32(static_cast<ext>(d.Uph) * kSqrt3, "record");
-  r.v[2] = F32(static_cast<ext>(d.Pa) * 3.0L, "record");
-  r.v[3] = F32(static_cast<ext>(d.Qa) * 3.0L, "record");
+  r.v[1] = F32(static_cast<ext>(d.Uph) * kSqrt3);
+  r.v[2] = F32(static_cast<ext>(d.Pa) * 3.0L);
+  r.v[3] = F32(static_cast<ext>(d.Qa) * 3.0L);
   r.v[4] = a.Angle;
   r.v[5] = a.ModeIndicator;
   if (currentOnly) {
     r.v[6] = a.CurPicked ? 3.0f : 0.0f;
     r.v[7] = static_cast<float>(a.SwingCount);
   } else {
-    r.v[6] = F32(std::fabs(static_cast<ext>(a.AsyncDirection)) * 3.0L, "record");
+    r.v[6] = F32(std::fabs(static_cast<ext>(a.AsyncDirection)) * 3.0L);
     r.v[7] = static_cast<float>(a.SlipCount);
   }
   r.v[8] = a.TripAngle1 * 5.0f;
   r.v[9] = a.TripAngle2 * 6.0f;
   r.v[10] = a.Xeck;
-  r.v[11] = F32(static_cast<ext>(a.U) * kSqrt3, "record");
+  r.v[11] = F32(static_cast<ext>(a.U) * kSqrt3);
   r.v[12] = a.TripCycle1 * 7.0f;
   r.v[13] = a.TripCycle2 * 8.0f;
   r.v[14] = a.ApnuOut1 * 9.0f;
   r.v[15] = a.ApnuOut2 * 10.0f;
-  FpCheck("sample step");
+  FpFaultCheck("sample step");
   d.emaTip.blockWrite(&r, sizeof r);
 }
 
-}  // namespace
-
-void ProcessSample(DatMod1& d) {
+void Step(DatMod1& d) {
   AlgoState& a = d.algo;
   const TSettings& s = d.settings;
-  SampleFpClear();
 
   if (a.FirstSample) {
     a.RefCurrent = d.I;
@@ -250,6 +248,28 @@ void ProcessSample(DatMod1& d) {
 
   if (CriteriaPath(d)) a.ModeIndicator = a.Mode == 2 ? 3.0f : a.Mode == 0 ? 2.0f : 0.0f;
   WriteSampleRecord(d, false);
+}
+
+}  // namespace
+
+void ProcessSample(DatMod1& d) {
+  SampleFpClear();
+  const unsigned rowsBefore = d.results.ResultRow;
+  try {
+    Step(d);
+  } catch (...) {
+    // A fault ends the run without a trace of its sample: rows written
+    // earlier in the same step are taken back (a floating-point fault is
+    // found before the record is written).
+    ResultsTable& t = d.results;
+    for (unsigned r = rowsBefore; r < t.ResultRow && r < t.cells.size(); ++r) t.cells[r] = {};
+    if (t.cells.size() > std::max<std::size_t>(kResultsGridRows, rowsBefore))
+      t.cells.resize(std::max<std::size_t>(kResultsGridRows, rowsBefore));
+    t.ResultRow = rowsBefore;
+    t.ResultCol = 0;
+    --d.SampleCount;
+    throw;
+  }
 }
 
 }  // namespace kv

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cstring>
 #include <random>
-#include <set>
 #include <string>
 
 #include "common/osc31.h"
@@ -10,187 +10,105 @@
 
 using namespace kv::osc31;
 
-namespace {
-
-std::string RandomBytes(std::size_t n, unsigned seed) {
-  std::mt19937 rng(seed);
-  std::string s(n, '\0');
-  for (char& c : s) c = static_cast<char>(rng() & 0xFF);
-  return s;
-}
-
-}  // namespace
-
-TEST(Osc31, FileSizesAndOffsets) {
+TEST(Osc31, HeaderBytes) {
   EXPECT_EQ(FileSize(0, 16), 1964u);
   EXPECT_EQ(FileSize(16, 16), 2988u);
   EXPECT_EQ(SampleOffset(16, 2, 3), 104u + 4 * (16 + 3));
   EXPECT_EQ(ParameterBlockOffset(65535, 32), 104u + 4ull * 65535 * 32);  // no 32-bit overflow
-}
-
-TEST(Osc31, HeaderBytesAndRoundTrip) {
   TOscHeader h;
-  h.CommentText[0] = 0x8F;  // "П" in code page 866
+  h.CommentText[0] = 0x8F;
   h.ChannelFlags[0] = 1;
   h.ChannelFlags[31] = 7;
   h.N = 0x1234;
   h.C = 16;
   h.step = std::bit_cast<float>(kModelStepBits);
-  std::string b = EncodeHeader(h);
-  ASSERT_EQ(b.size(), kHeaderSize);
-  EXPECT_EQ(static_cast<unsigned char>(b[0]), 0x8F);
-  EXPECT_EQ(b[64], 1);
-  EXPECT_EQ(b[95], 7);
-  EXPECT_EQ(b.substr(96, 8), std::string("\x34\x12\x10\x00\x0A\xD7\xA3\x3C", 8));
+  const std::string b = EncodeHeader(h);
+  EXPECT_EQ(b, "\x8F" + std::string(63, '\0') + "\x01" + std::string(30, '\0') + "\x07" +
+                   std::string("\x34\x12\x10\x00\x0A\xD7\xA3\x3C", 8));
   TOscHeader back;
   ASSERT_TRUE(DecodeHeader(AsBytes(b), back));
   EXPECT_EQ(back, h);
-  EXPECT_EQ(CountFlaggedChannels(back), 2u);
+  back.N = 99;
+  EXPECT_FALSE(DecodeHeader(AsBytes(b).first(103), back));
+  EXPECT_EQ(back.N, 99);  // untouched
 }
 
-TEST(Osc31, RecordFieldsAtTheirOffsets) {
-  std::string ch(26, '\0');
-  ch.replace(0, 3, "Ia\0", 3);
-  ch[22] = 4;
-  ch[23] = 'x';
-  ch[24] = 0x01;
-  ch[25] = 0x02;
-  TOscChannel c;
-  ASSERT_TRUE(DecodeChannel(AsBytes(ch), c));
-  EXPECT_EQ(NameToUtf8(c), "Ia");
-  EXPECT_EQ(c.typeCode, 4);
-  EXPECT_EQ(c.stored, 0x0201);
-  EXPECT_EQ(EncodeChannel(c), ch);
-
-  std::string sec(50, '\0');
-  sec.replace(0, 4, "Sum\0", 4);
-  sec[16] = 2;
-  sec[18] = 1;   // channel 1
-  sec[49] = 1;   // channel 32
-  TOscSection s;
-  ASSERT_TRUE(DecodeSection(AsBytes(sec), s));
-  EXPECT_EQ(s.typeCode, 2);
-  EXPECT_EQ(s.include[0], 1);
-  EXPECT_EQ(s.include[31], 1);
-  EXPECT_EQ(EncodeSection(s), sec);
-
-  std::string q = std::string("\xFE\xFF", 2) + std::string(" U\0 \0 ", 6) + std::string("k V\0\0\0zz", 8);
-  TOscQuantity qu;
-  ASSERT_TRUE(DecodeQuantity(AsBytes(q), qu));
-  EXPECT_EQ(qu.code, -2);
-  EXPECT_EQ(QuantityNameToUtf8(qu), "U");
-  EXPECT_EQ(QuantityUnitToUtf8(qu), "kV");  // bytes 14..15 ("zz") are not part of it
-  EXPECT_EQ(EncodeQuantity(qu), q);
-}
-
-TEST(Osc31, DecodersNeverReadOutsideTheBuffer) {
-  std::string block = RandomBytes(kParameterBlockSize, 1);
-  TOscHeader h;
-  h.N = 99;
-  EXPECT_FALSE(DecodeHeader(AsBytes(block).first(kHeaderSize - 1), h));
-  EXPECT_EQ(h.N, 99);  // untouched on failure
-  TOscChannel c;
-  TOscSection s;
-  TOscQuantity q;
-  EXPECT_FALSE(DecodeChannel(AsBytes(block).first(25), c));
-  EXPECT_FALSE(DecodeSection(AsBytes(block).first(49), s));
-  EXPECT_FALSE(DecodeQuantity(AsBytes(block).first(15), q));
-  EXPECT_FALSE(DecodeChannelAt(AsBytes(block), 0, c));
-  EXPECT_FALSE(DecodeChannelAt(AsBytes(block), 33, c));
-  EXPECT_FALSE(DecodeSectionAt(AsBytes(block), 17, s));
-  EXPECT_FALSE(DecodeQuantityAt(AsBytes(block), 13, q));
-  EXPECT_TRUE(DecodeQuantityAt(AsBytes(block), 12, q));
-  EXPECT_FALSE(DecodeQuantityAt(AsBytes(block).first(kParameterBlockSize - 1), 12, q));
-  EXPECT_TRUE(DecodeChannelAt(AsBytes(block).first(kChannelTableOffset + 26), 1, c));
-  EXPECT_FALSE(DecodeChannelAt(AsBytes(block).first(kChannelTableOffset + 26), 2, c));
+// Every field read from its offset and written back to it: a parameter block
+// of random bytes comes back byte for byte.
+TEST(Osc31, ParameterBlockFieldsAtTheirOffsets) {
+  std::mt19937 rng(5);
+  std::string bytes(kParameterBlockSize, '\0');
+  for (char& c : bytes) c = static_cast<char>(rng());
+  auto at = [&](std::size_t off) { return static_cast<std::uint8_t>(bytes[off]); };
   TOscParameterBlock p;
-  EXPECT_FALSE(DecodeParameterBlock(AsBytes(block).first(kParameterBlockSize - 1), p));
-  std::uint16_t u16 = 0;
-  float f = 0;
-  EXPECT_FALSE(ReadU16(AsBytes(block), kParameterBlockSize - 1, u16));
-  EXPECT_FALSE(ReadF32(AsBytes(block), SIZE_MAX - 1, f));
-  EXPECT_TRUE(ReadF32(AsBytes(block), kParameterBlockSize - 4, f));
+  ASSERT_TRUE(DecodeParameterBlock(AsBytes(bytes), p));
+  EXPECT_EQ(EncodeParameterBlock(p), bytes);
+  const TOscChannel& c2 = p.channels[1];  // descriptor 2 at +8 + 26
+  EXPECT_EQ(c2.name[0], at(34));
+  EXPECT_EQ(c2.typeCode, at(34 + 22));
+  EXPECT_EQ(c2.stored, at(34 + 24) | at(34 + 25) << 8);
+  const TOscSection& s16 = p.sections[15];  // section 16 at +860 + 750
+  EXPECT_EQ(s16.typeCode, at(1610 + 16));
+  EXPECT_EQ(s16.include[31], at(1610 + 18 + 31));
+  const TOscQuantity& q12 = p.quantities[11];  // entry 12: the block's last 16 bytes
+  EXPECT_EQ(q12.code, static_cast<std::int16_t>(at(1844) | at(1845) << 8));
+  EXPECT_EQ(q12.unit[7], at(1859));
+  std::array<TOscQuantity, kQuantityCount> table;
+  ASSERT_TRUE(DecodeQuantityTable(AsBytes(bytes).last(192), table));
+  EXPECT_EQ(table, p.quantities);
+  EXPECT_FALSE(DecodeParameterBlock(AsBytes(bytes).first(1859), p));
+  EXPECT_FALSE(DecodeChannelTable(AsBytes(bytes).first(831), p.channels));
 }
 
-TEST(Osc31, ParameterBlockRoundTripKeepsEveryByte) {
-  for (unsigned seed = 1; seed <= 5; ++seed) {
-    std::string bytes = RandomBytes(kParameterBlockSize, seed);
-    TOscParameterBlock p;
-    ASSERT_TRUE(DecodeParameterBlock(AsBytes(bytes), p));
-    EXPECT_EQ(EncodeParameterBlock(p), bytes);
-    // The record-level decoders agree with the whole-block one.
-    TOscChannel c;
-    TOscSection s;
-    TOscQuantity q;
-    ASSERT_TRUE(DecodeChannelAt(AsBytes(bytes), 32, c));
-    ASSERT_TRUE(DecodeSectionAt(AsBytes(bytes), 16, s));
-    ASSERT_TRUE(DecodeQuantityAt(AsBytes(bytes), 1, q));
-    EXPECT_EQ(c, p.channels[31]);
-    EXPECT_EQ(s, p.sections[15]);
-    EXPECT_EQ(q, p.quantities[0]);
-    std::array<TOscQuantity, kQuantityCount> table;
-    ASSERT_TRUE(DecodeQuantityTable(AsBytes(bytes).last(kQuantityTableSize), table));
-    EXPECT_EQ(table, p.quantities);
-  }
-}
-
-TEST(Osc31, StoredTextsCutAndConverted) {
+TEST(Osc31, StoredTextsAsShown) {
   TOscHeader h;
   SetOemText(h.CommentText, "Опыт 1", 63);
   EXPECT_EQ(CommentToUtf8(h), "Опыт 1");
-  std::fill(h.CommentText.begin(), h.CommentText.end(), 'a');
-  EXPECT_EQ(CommentToUtf8(h).size(), 64u);
+  h.CommentText.fill('a');
+  EXPECT_EQ(CommentToUtf8(h), std::string(64, 'a'));
   TOscChannel c;
-  std::fill(c.name.begin(), c.name.end(), 'b');  // no NUL: at most 16 shown
-  EXPECT_EQ(NameToUtf8(c), std::string(16, 'b'));
   SetOemText(c.name, "Напряжение U на шинах", 16);
   EXPECT_EQ(c.name[16], 0);
   EXPECT_EQ(NameToUtf8(c), "Напряжение U на ");
+  c.name.fill('b');  // no NUL: 16 shown
+  EXPECT_EQ(NameToUtf8(c), std::string(16, 'b'));
   TOscQuantity q;
-  SetOemText(q.name, "Сигнал", 6);  // fills the field, no NUL
-  EXPECT_EQ(QuantityNameToUtf8(q), "Сигнал");
+  std::memcpy(q.name.data(), " U\0 \0 ", 6);
+  std::memcpy(q.unit.data(), "k V\0\0\0zz", 8);  // bytes 14..15 are not part of it
+  EXPECT_EQ(QuantityNameToUtf8(q) + "," + QuantityUnitToUtf8(q), "U,kV");
 }
 
-// The shipped "parl" describes the model's 16 signals as the readers expect.
-TEST(Osc31, ShippedParlDescribesTheSixteenChannels) {
-  std::string bytes = kv::ReadWholeFile(std::string(KV_SOURCE_DIR) + "/examples/parl");
+// The shipped "parl" names the model's 16 signals in the order of its sample
+// record: value k - 1 is channel k.
+TEST(Osc31, ShippedParlFollowsTheSampleRecord) {
+  const std::string bytes = kv::ReadWholeFile(std::string(KV_SOURCE_DIR) + "/examples/parl");
   ASSERT_EQ(bytes.size(), kParameterBlockSize);
   TOscParameterBlock p;
   ASSERT_TRUE(DecodeParameterBlock(AsBytes(bytes), p));
-  std::set<int> codes;
-  for (const TOscQuantity& q : p.quantities) {
-    if (q.code == 0) continue;
-    EXPECT_TRUE(codes.insert(q.code).second) << "duplicate quantity code " << q.code;
-    EXPECT_FALSE(QuantityNameToUtf8(q).empty());
+  auto unitOf = [&](std::uint8_t code) {
+    for (const TOscQuantity& q : p.quantities)
+      if (q.code == code) return QuantityUnitToUtf8(q);
+    return std::string("?");
+  };
+  const char* want[16][2] = {
+      {"Ток I", "кА"},          {"Напряжение U", "кВ"},    {"Акт. мощность P", "МВт"}, {"Реакт. мощн. Q", "Мвар"},
+      {"Угол дельта", "град"},  {"Режим алгоритма", "о.е."}, {"Асинхр./пуск I", "о.е."}, {"Число циклов", "шт"},
+      {"Угл.1/ГЕН_КЗ", "о.е."}, {"Угловой 2", "о.е."},     {"Сопротивл. Xэк", "Ом"},   {"U в точке Xэк", "кВ"},
+      {"Цикл.1/по току", "о.е."}, {"Цикловой 2", "о.е."},  {"АПНУ 1", "о.е."},         {"АПНУ 2", "о.е."}};
+  for (unsigned j = 0; j < kMaxChannels; ++j) {
+    const TOscChannel& c = p.channels[j];
+    EXPECT_EQ(c.stored != 0, j < 16) << j + 1;
+    if (j >= 16) continue;
+    EXPECT_EQ(NameToUtf8(c), want[j][0]);
+    EXPECT_EQ(unitOf(c.typeCode), want[j][1]) << want[j][0];
+    EXPECT_EQ(c.name[16], 0) << "NUL-ended within 16 characters";
   }
-  std::set<std::string> names;
-  for (unsigned j = 1; j <= kMaxChannels; ++j) {
-    const TOscChannel& c = p.channels[j - 1];
-    if (j <= 16) {
-      EXPECT_NE(c.stored, 0) << j;
-      EXPECT_TRUE(codes.count(c.typeCode)) << j;
-      std::string name = NameToUtf8(c);
-      EXPECT_FALSE(name.empty());
-      EXPECT_TRUE(names.insert(name).second) << name;
-      EXPECT_NE(std::find(c.name.begin(), c.name.begin() + 17, 0), c.name.begin() + 17) << name << " not ended";
-    } else {
-      EXPECT_EQ(c.stored, 0) << j;
-    }
+  // Sections of trip steps: channels 9, 10 (heights 5, 6), 13, 14 (7, 8), 15, 16 (9, 10).
+  const char* sections[] = {" 9 10", " 13 14", " 15 16", " 9 10 13 14 15 16"};
+  for (std::size_t s = 0; s < kSectionCount; ++s) {
+    std::string included;
+    for (unsigned j = 0; j < kMaxChannels; ++j)
+      if (p.sections[s].include[j] == 1) included += " " + std::to_string(j + 1);
+    EXPECT_EQ(included, s < 4 ? sections[s] : "") << NameToUtf8(p.sections[s]);
   }
-  EXPECT_EQ(NameToUtf8(p.channels[0]), "Ток I");
-  EXPECT_EQ(NameToUtf8(p.channels[4]), "Угол дельта");
-  int sections = 0;
-  for (const TOscSection& s : p.sections) {
-    bool any = false;
-    for (unsigned j = 1; j <= kMaxChannels; ++j) {
-      if (s.include[j - 1] != 1) continue;
-      any = true;
-      EXPECT_LE(j, 16u);
-    }
-    if (!any) continue;
-    ++sections;
-    EXPECT_TRUE(codes.count(s.typeCode));
-    EXPECT_NE(std::find(s.name.begin(), s.name.end(), 0), s.name.end());
-  }
-  EXPECT_GE(sections, 2);
 }

@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -110,9 +111,16 @@ TFormGraph::TFormGraph(QWidget* parent) : QWidget(parent) {
   static_cast<QFrame*>(Panel1)->setFrameStyle(QFrame::Panel | QFrame::Raised);
   Panel1->setFixedHeight(33);
   lay->addWidget(Panel1);
-  Chart1 = new kv::Chart(this);
+  // The chart's single border: a sunken edge around it on the screen only
+  // (printing and export draw the chart without it).
+  auto* border = new QFrame(this);
+  border->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+  auto* borderLay = new QVBoxLayout(border);
+  borderLay->setContentsMargins(0, 0, 0, 0);
+  Chart1 = new kv::Chart(border);
   Chart1->setObjectName(QStringLiteral("Chart1"));
-  lay->addWidget(Chart1, 1);
+  borderLay->addWidget(Chart1);
+  lay->addWidget(border, 1);
 
   BuildToolbar();
   SetDesignSettings();
@@ -245,11 +253,14 @@ void TFormGraph::SetDesignSettings() {
   left.SetPositionPercent(-1.0);
   left.SetIncrement(0.1);
   left.SetGridVisible(false);
+  left.SetMinorTickCount(1);
   left.SetTitleFont(UiFont(11));
   left.SetLabelsFont(UiFont(11));
   kv::ChartAxis& bottom = c.BottomAxis();
   bottom.SetPositionPercent(-2.0);
   bottom.SetGridVisible(false);
+  bottom.SetMinorTickCount(1);
+  bottom.SetLabelsSeparation(100);
   bottom.SetLabelsFont(UiFont(11));
 
   for (int slot = 0; slot < kv::kSlotCount; ++slot) {
@@ -428,9 +439,10 @@ void TFormGraph::PageSBtnClick() {
   // seconds, rounded up past its end.
   const double maxT = Chart1->BottomAxis().Maximum();
   if (SpinEdit1->value() / 1000.0 > maxT) {
+    // Kept within the spin edit's range (a record of huge times).
     const double ms = (std::trunc(maxT) + 1) * 1000;
-    const double top = SpinEdit1->maximum();
-    SpinEdit1->setValue(ms < top ? static_cast<int>(ms) : SpinEdit1->maximum());
+    SpinEdit1->setValue(static_cast<int>(
+        std::clamp(ms, static_cast<double>(SpinEdit1->minimum()), static_cast<double>(SpinEdit1->maximum()))));
   }
   const double s = SpinEdit1->value() / 1000.0;  // seconds per screen
 

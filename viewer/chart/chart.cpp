@@ -232,34 +232,54 @@ class Raster {
 
   void FlushSpans() {
     const int w = clip_.width();
+    // Four columns (one 16-byte store) at a time, four such groups per
+    // block of 16 columns, row by row: a group's rows that all its columns
+    // cover are stored without a test, the rest of its span with one.
+    constexpr int kBig = std::numeric_limits<int>::max(), kSmall = std::numeric_limits<int>::min();
     for (int c0 = 0; c0 < w; c0 += 16) {
       const int c1 = std::min(c0 + 16, w);
-      int top = std::numeric_limits<int>::max(), bottom = std::numeric_limits<int>::min();
-      for (int c = c0; c < c1; ++c)
-        if (lo_[c] <= hi_[c]) top = std::min(top, lo_[c]), bottom = std::max(bottom, hi_[c]);
+      int uTop[4], uBottom[4], aTop[4], aBottom[4];
+      int top = kBig, bottom = kSmall;
+      for (int g = 0; g < 4; ++g) {
+        uTop[g] = kBig, uBottom[g] = kSmall, aTop[g] = kSmall, aBottom[g] = kBig;
+        const int ca = c0 + 4 * g, cb = std::min(ca + 4, c1);
+        bool full = cb - ca == 4;
+        for (int c = ca; c < cb; ++c) {
+          if (lo_[c] > hi_[c]) {
+            full = false;
+            continue;
+          }
+          uTop[g] = std::min(uTop[g], lo_[c]), uBottom[g] = std::max(uBottom[g], hi_[c]);
+          aTop[g] = std::max(aTop[g], lo_[c]), aBottom[g] = std::min(aBottom[g], hi_[c]);
+        }
+        if (!full) aTop[g] = 1, aBottom[g] = 0;
+        top = std::min(top, uTop[g]), bottom = std::max(bottom, uBottom[g]);
+      }
       if (top > bottom) continue;
       for (int y = top; y <= bottom; ++y) {
         uint32_t* row = bits_ + static_cast<ptrdiff_t>(y + oy_) * stride_ + (clip_.left() + ox_);
-        int c = c0;
+        for (int g = 0; g < 4; ++g) {
+          if (y < uTop[g] || y > uBottom[g]) continue;
+          const int c = c0 + 4 * g;
 #if defined(__x86_64__)
-        const __m128i yy = _mm_set1_epi32(y), col = _mm_set1_epi32(static_cast<int>(color_));
-        for (; c + 4 <= c1; c += 4) {
-          const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&lo_[c]));
-          const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&hi_[c]));
-          const __m128i out = _mm_or_si128(_mm_cmpgt_epi32(lo, yy), _mm_cmpgt_epi32(yy, hi));
-          const int m = _mm_movemask_epi8(out);
-          if (m == 0xffff) continue;  // none of the four: the image is not touched
           auto* d = reinterpret_cast<__m128i*>(row + c);
-          if (m == 0) {
+          const __m128i col = _mm_set1_epi32(static_cast<int>(color_));
+          if (y >= aTop[g] && y <= aBottom[g]) {
             _mm_storeu_si128(d, col);
-          } else {
-            const __m128i px = _mm_loadu_si128(d);
-            _mm_storeu_si128(d, _mm_or_si128(_mm_and_si128(out, px), _mm_andnot_si128(out, col)));
+            continue;
           }
-        }
+          if (c + 4 <= c1) {
+            const __m128i yy = _mm_set1_epi32(y);
+            const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&lo_[c]));
+            const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&hi_[c]));
+            const __m128i out = _mm_or_si128(_mm_cmpgt_epi32(lo, yy), _mm_cmpgt_epi32(yy, hi));
+            _mm_storeu_si128(d, _mm_or_si128(_mm_and_si128(out, _mm_loadu_si128(d)), _mm_andnot_si128(out, col)));
+            continue;
+          }
 #endif
-        for (; c < c1; ++c)
-          if (lo_[c] <= y && y <= hi_[c]) row[c] = color_;
+          for (int k = c; k < std::min(c + 4, c1); ++k)
+            if (lo_[k] <= y && y <= hi_[k]) row[k] = color_;
+        }
       }
     }
   }
@@ -380,7 +400,13 @@ QFont ChartSeries::MarksFont() const {
 }
 
 void ChartSeries::AddPoint(double x, double y) {
-  if (xSorted_ && (!Finite(x) || (!xs_.empty() && x < xs_.back()))) xSorted_ = false;
+  if (Finite(x)) {
+    // In order when it follows the last finite x and no other kind came yet.
+    if (ordered_ && finite_ == PointCount() && (finite_ == 0 || x >= xs_.back()))
+      ++finite_;
+    else
+      ordered_ = false;
+  }
   xs_.push_back(x);
   ys_.push_back(y);
   if (ext_.valid) {
@@ -405,8 +431,30 @@ void ChartSeries::AddPoint(double x, double y) {
 void ChartSeries::ClearPoints() {
   xs_.clear();
   ys_.clear();
-  xSorted_ = true;
+  ordered_ = true;
+  finite_ = 0;
   Changed(true);
+}
+
+void ChartSeries::EnsureOrder() const {
+  if (ordered_) return;
+  const int n = PointCount();
+  std::vector<int> idx(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) idx[static_cast<size_t>(i)] = i;
+  std::stable_sort(idx.begin(), idx.end(), [this](int a, int b) {
+    const bool fa = Finite(xs_[a]), fb = Finite(xs_[b]);
+    return fa && (!fb || xs_[a] < xs_[b]);
+  });
+  std::vector<double> xs(static_cast<size_t>(n)), ys(static_cast<size_t>(n));
+  finite_ = 0;
+  for (int i = 0; i < n; ++i) {
+    xs[static_cast<size_t>(i)] = xs_[idx[static_cast<size_t>(i)]];
+    ys[static_cast<size_t>(i)] = ys_[idx[static_cast<size_t>(i)]];
+    if (Finite(xs[static_cast<size_t>(i)])) ++finite_;
+  }
+  xs_.swap(xs);
+  ys_.swap(ys);
+  ordered_ = true;
 }
 
 void ChartSeries::Reserve(int n) {
@@ -416,11 +464,19 @@ void ChartSeries::Reserve(int n) {
   }
 }
 
-double ChartSeries::PointX(int i) const { return i >= 0 && i < PointCount() ? xs_[i] : 0.0; }
-double ChartSeries::PointY(int i) const { return i >= 0 && i < PointCount() ? ys_[i] : 0.0; }
+double ChartSeries::PointX(int i) const {
+  EnsureOrder();
+  return i >= 0 && i < PointCount() ? xs_[i] : 0.0;
+}
+
+double ChartSeries::PointY(int i) const {
+  EnsureOrder();
+  return i >= 0 && i < PointCount() ? ys_[i] : 0.0;
+}
 
 void ChartSeries::SetPointY(int i, double y) {
   if (i < 0 || i >= PointCount()) return;
+  EnsureOrder();
   ys_[i] = y;
   ext_.valid = false;
   chart_->Invalidate(true);
@@ -537,6 +593,20 @@ void ChartAxis::SetMaximum(double v) { FixAxisRange(Minimum(), v); }
 void ChartAxis::SetIncrement(double inc) {
   if (!(inc >= 0) || !Finite(inc) || inc == increment_) return;
   increment_ = inc;
+  Changed(false);
+}
+
+void ChartAxis::SetMinorTickCount(int n) {
+  n = std::clamp(n, 0, 100);
+  if (n == minorTicks_) return;
+  minorTicks_ = n;
+  Changed(false);
+}
+
+void ChartAxis::SetLabelsSeparation(int percent) {
+  percent = std::clamp(percent, 0, 1000);
+  if (percent == labelsSeparation_) return;
+  labelsSeparation_ = percent;
   Changed(false);
 }
 
@@ -840,14 +910,14 @@ void Chart::ComputeRange(const ChartAxis& axis, double& mn, double& mx) const {
       if (e.any) axis.Horizontal() ? take(e.minX, e.maxX) : take(e.minY, e.maxY);
       continue;
     }
-    int from = (page - 1) * pointsPerPage_, to = std::min(s->PointCount(), from + pointsPerPage_);
-    if (from >= to) continue;
-    if (s->xSorted_) {
-      take(s->xs_[from], s->xs_[to - 1]);
-      continue;
-    }
-    for (int i = from; i < to; ++i)
-      if (Finite(s->xs_[i]) && Finite(s->ys_[i])) take(s->xs_[i], s->xs_[i]);
+    // The page's points by index; x ascends, so its first and last drawable
+    // points are its ends.
+    s->EnsureOrder();
+    const int from = (page - 1) * pointsPerPage_, to = std::min(s->finite_, from + pointsPerPage_);
+    int a = from, b = to - 1;
+    while (a <= b && !Finite(s->ys_[a])) ++a;
+    while (b >= a && !Finite(s->ys_[b])) --b;
+    if (a <= b) take(s->xs_[a], s->xs_[b]);
   }
   if (!any) mn = mx = 0;
 }
@@ -1033,7 +1103,7 @@ void Chart::Layout(Pass& ps) {
   // percentage of the plot width left of the plot.
   EnsureRanges();
   int labelsW = 0;
-  for (double v : LabelValues(left_.increment_, left_.curMin_, left_.curMax_, std::max(1, B - T), lfm.height() + 2))
+  for (double v : LabelValues(left_.increment_, left_.curMin_, left_.curMax_, std::max(1, B - T), LabelSpacing(left_, B - T)))
     labelsW = std::max(labelsW, lfm.horizontalAdvance(ChartAxis::FormatFloat(left_.format_, v)));
   int titleW = left_.titleCaption_.isEmpty() ? 0 : QFontMetrics(left_.titleFont_).horizontalAdvance(left_.titleCaption_) + 4;
   int R = W - std::max(mRight, bfm.horizontalAdvance(ChartAxis::FormatFloat(bottom_.format_, bottom_.curMax_)) / 2 + 2);
@@ -1062,22 +1132,29 @@ void Chart::Layout(Pass& ps) {
 
 // ---- drawing
 
+double Chart::LabelSpacing(const ChartAxis& a, int extent) const {
+  QFontMetrics fm(a.labelsFont_);
+  const double k = 1 + a.labelsSeparation_ / 100.0;
+  if (!a.horizontal_) return fm.height() * k + 1;
+  // The widest label that would be written at a spacing, until the spacing
+  // holds the labels it gives (a few rounds: wider labels only thin them).
+  int w = fm.horizontalAdvance(QStringLiteral("0"));
+  for (int round = 0; round < 4; ++round) {
+    int widest = 0;
+    for (double v : LabelValues(a.increment_, a.curMin_, a.curMax_, extent, w * k + 2))
+      widest = std::max(widest, fm.horizontalAdvance(ChartAxis::FormatFloat(a.format_, v)));
+    if (widest <= w) break;
+    w = widest;
+  }
+  return w * k + 2;
+}
+
 void Chart::DrawAxis(Pass& ps, ChartAxis& a, int labelsPos, int titlePos, int axisPos, bool grid, bool gridOnly) {
   QPainter& p = *ps.p;
   const QRect r = plot_;
   const int extent = a.horizontal_ ? r.right() - r.left() : r.bottom() - r.top();
   QFontMetrics fm(a.labelsFont_);
-  double spacing = fm.height() + 2;
-  if (a.horizontal_) {
-    // Labels apart by at least their own width (a separation of 100 %).
-    int w = std::max(fm.horizontalAdvance(ChartAxis::FormatFloat(a.format_, a.curMin_)),
-                     fm.horizontalAdvance(ChartAxis::FormatFloat(a.format_, a.curMax_)));
-    spacing = 2.0 * w + 4;
-    auto probe = LabelValues(a.increment_, a.curMin_, a.curMax_, extent, spacing);
-    for (double v : probe) w = std::max(w, fm.horizontalAdvance(ChartAxis::FormatFloat(a.format_, v)));
-    spacing = 2.0 * w + 4;
-  }
-  const std::vector<double> values = LabelValues(a.increment_, a.curMin_, a.curMax_, extent, spacing);
+  const std::vector<double> values = LabelValues(a.increment_, a.curMin_, a.curMax_, extent, LabelSpacing(a, extent));
 
   p.save();
   p.setRenderHint(QPainter::Antialiasing, false);
@@ -1113,9 +1190,18 @@ void Chart::DrawAxis(Pass& ps, ChartAxis& a, int labelsPos, int titlePos, int ax
       p.drawLine(x0, px, x0 - len, px);
     }
   };
-  for (size_t i = 0; i < values.size(); ++i) {
-    tick(a.ValueToPixel(values[i]), kTick);
-    if (i + 1 < values.size()) tick(a.ValueToPixel((values[i] + values[i + 1]) / 2), kMinorTick);
+  for (double v : values) tick(a.ValueToPixel(v), kTick);
+  if (values.size() >= 2 && a.minorTicks_ > 0) {
+    // Evenly between the labels, and on beyond the outer ones to the axis' ends.
+    const double step = (values[1] - values[0]) / (a.minorTicks_ + 1);
+    double lo, hi;
+    EffectiveRange(a.curMin_, a.curMax_, lo, hi);
+    const double eps = (hi - lo) * 1e-9;
+    for (size_t i = 0; i <= values.size(); ++i)
+      for (int m = 1; m <= a.minorTicks_; ++m) {
+        const double v = (i == 0 ? values[0] - (values[1] - values[0]) : values[i - 1]) + m * step;
+        if (v >= lo - eps && v <= hi + eps) tick(a.ValueToPixel(v), kMinorTick);
+      }
   }
 
   a.axisPixelPos_ = axisPos;
@@ -1186,40 +1272,29 @@ void Chart::DrawLegend(Pass& ps) {
 }
 
 void Chart::FindVisible(ChartSeries& s) const {
+  s.EnsureOrder();
   s.firstVisible_ = s.lastVisible_ = -1;
-  const double mn = bottom_.curMin_, mx = bottom_.curMax_;
-  const auto& xs = s.xs_;
-  if (s.xSorted_) {
-    auto lo = std::lower_bound(xs.begin(), xs.end(), mn);
-    auto hi = std::upper_bound(lo, xs.end(), mx);
-    if (lo < hi) {
-      s.firstVisible_ = static_cast<int>(lo - xs.begin());
-      s.lastVisible_ = static_cast<int>(hi - xs.begin()) - 1;
-    }
-    return;
-  }
-  for (int i = 0; i < static_cast<int>(xs.size()); ++i) {
-    if (!(xs[i] >= mn && xs[i] <= mx)) continue;
-    if (s.firstVisible_ < 0) s.firstVisible_ = i;
-    s.lastVisible_ = i;
+  const auto begin = s.xs_.begin(), end = begin + s.finite_;
+  const auto lo = std::lower_bound(begin, end, bottom_.curMin_);
+  const auto hi = std::upper_bound(lo, end, bottom_.curMax_);
+  if (lo < hi) {
+    s.firstVisible_ = static_cast<int>(lo - begin);
+    s.lastVisible_ = static_cast<int>(hi - begin) - 1;
   }
 }
 
 void Chart::DrawLineSeries(Pass& ps, LineSeries& s) {
   FindVisible(s);
-  const int n = s.PointCount();
+  const int n = s.finite_;  // x ascends over 0..n-1; the rest has no x
   if (n == 0) return;
   // Points drawn: the visible ones and one neighbour each side, so the line
-  // runs on to the plot's edges.
-  int from = 0, to = n - 1;
-  if (s.xSorted_) {
-    const auto& xs = s.xs_;
-    int lo = static_cast<int>(std::lower_bound(xs.begin(), xs.end(), bottom_.curMin_) - xs.begin());
-    int hi = static_cast<int>(std::upper_bound(xs.begin(), xs.end(), bottom_.curMax_) - xs.begin());
-    from = std::max(lo - 1, 0);
-    to = std::min(hi, n - 1);
-    if (from > to) return;
-  }
+  // runs on to the plot's edges, where it is cut.
+  const double* xs = s.xs_.data();
+  const double* ys = s.ys_.data();
+  const int lo = static_cast<int>(std::lower_bound(xs, xs + n, bottom_.curMin_) - xs);
+  const int hi = static_cast<int>(std::upper_bound(xs + lo, xs + n, bottom_.curMax_) - xs);
+  const int from = std::max(lo - 1, 0), to = std::min(hi, n - 1);
+  if (from > to) return;
   double bx0, bx1, ly0, ly1;
   EffectiveRange(bottom_.curMin_, bottom_.curMax_, bx0, bx1);
   EffectiveRange(left_.curMin_, left_.curMax_, ly0, ly1);
@@ -1229,69 +1304,46 @@ void Chart::DrawLineSeries(Pass& ps, LineSeries& s) {
 
   // Per pixel column: its first, highest, lowest and last point, in whole
   // pixels rounded as ValueToPixel rounds. Never a stride: no peak is lost.
+  // Each column is a run of points found by search, and only its extremes
+  // are converted to pixels.
   auto& cols = ps.cols;
   cols.clear();
-  const double* xs = s.xs_.data();
-  const double* ys = s.ys_.data();
   auto pixelX = [&](double x) { return PixelOf(L + (x - bx0) * sx); };
   auto pixelY = [&](double y) { return PixelOf(B - (y - ly0) * sy); };
-  if (s.xSorted_) {
-    // x ascending: each column is a run of points found by search, and only
-    // its extremes are converted to pixels.
-    for (int i = from; i <= to;) {
-      const int px = pixelX(xs[i]);
-      const double xEnd = bx0 + (px + 0.5 - L) / sx;  // first x of the next column
-      int j = i + 1;
-      if (j <= to && xs[j] < xEnd) {
-        int step = 1;
-        while (j + step <= to && xs[j + step] < xEnd) step *= 2;
-        j = static_cast<int>(std::lower_bound(xs + j + step / 2, xs + std::min(j + step, to + 1), xEnd) - xs);
-      }
-      double mn = std::numeric_limits<double>::infinity(), mx = -mn;
-      for (int k = i; k < j; ++k) {
-        const double y = ys[k];
-        mn = y < mn ? y : mn;  // NaN never compares: skipped
-        mx = y > mx ? y : mx;
-      }
-      if (!Finite(mn) || !Finite(mx)) {  // infinities among the points
-        mn = std::numeric_limits<double>::infinity(), mx = -mn;
-        for (int k = i; k < j; ++k)
-          if (Finite(ys[k])) mn = std::min(mn, ys[k]), mx = std::max(mx, ys[k]);
-      }
-      if (mn <= mx) {
-        int a = i, b = j - 1;
-        while (!Finite(ys[a])) ++a;
-        while (!Finite(ys[b])) --b;
-        cols.push_back(Pass::Column{px, pixelY(ys[a]), pixelY(ys[b]), pixelY(mx), pixelY(mn), i, j});
-      }
-      i = j;
+  for (int i = from; i <= to;) {
+    const int px = pixelX(xs[i]);
+    const double xEnd = bx0 + (px + 0.5 - L) / sx;  // first x of the next column
+    int j = i + 1;
+    if (j <= to && xs[j] < xEnd) {
+      int step = 1;
+      while (j + step <= to && xs[j + step] < xEnd) step *= 2;
+      j = static_cast<int>(std::lower_bound(xs + j + step / 2, xs + std::min(j + step, to + 1), xEnd) - xs);
     }
-  } else {
-    Pass::Column cur{};
-    bool open = false;
-    for (int i = from; i <= to; ++i) {
-      const double x = xs[i], y = ys[i];
-      if (!Finite(x) || !Finite(y)) continue;
-      const int px = pixelX(x), py = pixelY(y);
-      if (!open || px != cur.x) {
-        if (open) cols.push_back(cur);
-        cur = Pass::Column{px, py, py, py, py, i, i + 1};
-        open = true;
-        continue;
-      }
-      cur.last = py;
-      cur.top = std::min(cur.top, py);
-      cur.bottom = std::max(cur.bottom, py);
-      cur.to = i + 1;
+    double mn = std::numeric_limits<double>::infinity(), mx = -mn;
+    for (int k = i; k < j; ++k) {
+      const double y = ys[k];
+      mn = y < mn ? y : mn;  // NaN never compares: skipped
+      mx = y > mx ? y : mx;
     }
-    if (open) cols.push_back(cur);
+    if (!Finite(mn) || !Finite(mx)) {  // infinities among the points
+      mn = std::numeric_limits<double>::infinity(), mx = -mn;
+      for (int k = i; k < j; ++k)
+        if (Finite(ys[k])) mn = std::min(mn, ys[k]), mx = std::max(mx, ys[k]);
+    }
+    if (mn <= mx) {
+      int a = i, b = j - 1;
+      while (!Finite(ys[a])) ++a;
+      while (!Finite(ys[b])) --b;
+      cols.push_back(Pass::Column{px, pixelY(ys[a]), pixelY(ys[b]), pixelY(mx), pixelY(mn), i, j});
+    }
+    i = j;
   }
   if (cols.empty()) return;
 
   QPainter& p = *ps.p;
   const QPen& pen = s.LinePen();
   Raster r;
-  if (r.Begin(p, pen, clipPoints_ ? plot_ : QRect(QPoint(0, 0), ps.size))) {
+  if (r.Begin(p, pen, plot_)) {
     // Straight into the image: one vertical span per column, then the step
     // to the next column's first point.
     r.BeginSpans();
@@ -1310,7 +1362,7 @@ void Chart::DrawLineSeries(Pass& ps, LineSeries& s) {
     // The top and bottom in the order met (a column passes through both).
     bool topFirst = false;
     for (int k = c.from; k < c.to; ++k) {
-      if (!Finite(xs[k]) || !Finite(ys[k]) || pixelX(xs[k]) != c.x) continue;
+      if (!Finite(ys[k])) continue;
       const int py = pixelY(ys[k]);
       if (py == c.top || py == c.bottom) {
         topFirst = py == c.top;
@@ -1324,10 +1376,13 @@ void Chart::DrawLineSeries(Pass& ps, LineSeries& s) {
     }
     out.emplace_back(c.x, c.last);
   }
+  // Cut at the plot's sides, so vector output holds no line beyond them
+  // either; the painter's clip trims what a wide pen puts over the edge.
+  p.save();
+  p.setClipRect(QRect(plot_.topLeft(), plot_.bottomRight() + QPoint(1, 1)), Qt::IntersectClip);
   p.setPen(pen);
-  const QRectF guard = QRectF(QPointF(0, 0), QSizeF(ps.size)).adjusted(-2.0 * ps.size.width(), -2.0 * ps.size.height(),
-                                                                      2.0 * ps.size.width(), 2.0 * ps.size.height());
-  DrawClippedPolyline(p, out, guard, ps.run);
+  DrawClippedPolyline(p, out, QRectF(plot_.left(), plot_.top(), plot_.width() - 1, plot_.height() - 1), ps.run);
+  p.restore();
 }
 
 void Chart::DrawPointSeries(Pass& ps, PointSeries& s) {
@@ -1354,8 +1409,17 @@ void Chart::RenderBase(Pass& ps) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
   Layout(ps);
-  painter.fillRect(QRect(QPoint(0, 0), ps.size), color_);
-  painter.fillRect(plot_, backColor_);
+  // The panel around the plot, then the plot: each pixel written once.
+  const QRect all(QPoint(0, 0), ps.size), plot = plot_.intersected(all);
+  if (plot.isEmpty()) {
+    painter.fillRect(all, color_);
+  } else {
+    painter.fillRect(QRect(0, 0, all.width(), plot.top()), color_);
+    painter.fillRect(QRect(0, plot.bottom() + 1, all.width(), all.height() - plot.bottom() - 1), color_);
+    painter.fillRect(QRect(0, plot.top(), plot.left(), plot.height()), color_);
+    painter.fillRect(QRect(plot.right() + 1, plot.top(), all.width() - plot.right() - 1, plot.height()), color_);
+    painter.fillRect(plot, backColor_);
+  }
   DrawTitle(ps, title_, ps.titleTop);
   DrawTitle(ps, foot_, ps.footTop);
   DrawLegend(ps);
@@ -1370,22 +1434,23 @@ void Chart::RenderBase(Pass& ps) {
   DrawAxis(ps, left_, la - kLabelGap, leftTitleX_, la, false, false);
   DrawAxis(ps, bottom_, ba + kTick + 2, ba + kTick + 4 + QFontMetrics(bottom_.labelsFont_).height(), ba, false, false);
 
-  painter.save();
-  if (clipPoints_) painter.setClipRect(QRect(plot_.topLeft(), plot_.bottomRight() + QPoint(1, 1)));
   for (auto& s : series_) {
     if (!s->Active()) continue;
+    painter.save();
     painter.setBrush(Qt::NoBrush);
-    if (auto* line = dynamic_cast<LineSeries*>(s.get()))
+    if (auto* line = dynamic_cast<LineSeries*>(s.get())) {
       DrawLineSeries(ps, *line);
-    else
+    } else {
+      if (clipPoints_) painter.setClipRect(QRect(plot_.topLeft(), plot_.bottomRight() + QPoint(1, 1)));
       DrawPointSeries(ps, static_cast<PointSeries&>(*s));
+    }
+    painter.restore();
     if (s->firstVisible_ >= 0 && s->AfterDrawValues) {
       painter.save();
       s->AfterDrawValues(*s);
       painter.restore();
     }
   }
-  painter.restore();
   painter.restore();
   canvas_ = nullptr;
   pass_ = nullptr;

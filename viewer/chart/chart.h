@@ -26,8 +26,11 @@ namespace kv {
 class Chart;
 class ChartAxis;
 
-// One series: a list of (x, y) points with its look. Points with a NaN or
-// infinite coordinate are kept but neither drawn nor counted in extremes.
+// One series: a list of (x, y) points with its look, kept in ascending x
+// (equal x in the order added; a point with a NaN or infinite x after all
+// others), so indices, paging and the trace follow time whatever order a
+// file gave. Points with a NaN or infinite coordinate are kept but neither
+// drawn nor counted in extremes.
 class ChartSeries {
  public:
   virtual ~ChartSeries();
@@ -49,7 +52,8 @@ class ChartSeries {
   bool MarksVisible() const { return false; }
   QFont MarksFont() const;
 
-  // Points, 0-based. An index out of range reads as 0 and is ignored on write.
+  // Points, 0-based in x order. An index out of range reads as 0 and is
+  // ignored on write.
   void AddPoint(double x, double y);
   void ClearPoints();
   int PointCount() const { return static_cast<int>(xs_.size()); }
@@ -69,7 +73,8 @@ class ChartSeries {
   double SeriesMinY() const;
   double SeriesMaxY() const;
 
-  // Run right after the series has drawn, only when it has a visible point.
+  // Run right after the series has drawn, only when it has a visible point;
+  // the canvas is not clipped to the plot then.
   std::function<void(ChartSeries&)> AfterDrawValues;
 
   // Whether the series takes part in the automatic axis ranges.
@@ -86,6 +91,8 @@ class ChartSeries {
     double minX = 0, maxX = 0, minY = 0, maxY = 0;
   };
   const Extremes& Ext() const;
+  // Puts points added out of order into place (a stable sort, once).
+  void EnsureOrder() const;
 
   Chart* chart_;
   int index_;
@@ -93,8 +100,9 @@ class ChartSeries {
   QString title_;
   QColor color_ = Qt::red;
   bool showInLegend_ = true;
-  std::vector<double> xs_, ys_;
-  bool xSorted_ = true;  // x ascending and finite so far: allows binary search
+  mutable std::vector<double> xs_, ys_;
+  mutable bool ordered_ = true;  // false after a point came out of x order
+  mutable int finite_ = 0;       // points with a finite x: indices 0..finite_-1
   mutable Extremes ext_;
   int firstVisible_ = -1, lastVisible_ = -1;
 };
@@ -159,6 +167,14 @@ class ChartAxis {
   // non-finite value is ignored.
   double Increment() const { return increment_; }
   void SetIncrement(double inc);
+  // Short ticks between neighbouring labels (and beyond the outer ones).
+  int MinorTickCount() const { return minorTicks_; }
+  void SetMinorTickCount(int n);  // 0..100
+  // Least free room between neighbouring labels, in percent of a label's
+  // width (bottom axis) or height (left axis); labels that would stand
+  // closer are thinned to multiples of the increment.
+  int LabelsSeparation() const { return labelsSeparation_; }
+  void SetLabelsSeparation(int percent);  // 0..1000
   // Axis line offset from the plot edge in percent of the plot's extent;
   // negative values move it outwards (left of the plot, below it).
   double PositionPercent() const { return positionPercent_; }
@@ -211,6 +227,8 @@ class ChartAxis {
   bool zoomed_ = false;  // a zoom or scroll view overrides the range
   double viewMin_ = 0, viewMax_ = 0;
   double increment_ = 0;
+  int minorTicks_ = 3;
+  int labelsSeparation_ = 10;
   double positionPercent_ = 0;
   QString format_ = QStringLiteral("#,##0.###");
   bool grid_ = false;
@@ -321,8 +339,11 @@ class Chart : public QWidget {
   // Plot rectangle of the last layout: left()=L, top()=T, right()=R,
   // bottom()=B; an axis' minimum maps to L (bottom) or B (left).
   QRect PlotRect() const;
+  // Lines always stay inside the plot rectangle; ClipPoints also keeps the
+  // point series (markers) inside it. Off, a marker at a point on or beyond
+  // the plot's edge is drawn whole, over the axes if need be.
   bool ClipPoints() const { return clipPoints_; }
-  void SetClipPoints(bool on);  // series drawing clipped to the plot
+  void SetClipPoints(bool on);
   double MarginLeft() const { return marginLeft_; }
   void SetMarginLeft(double percent);  // of the chart width
   QColor Color() const { return color_; }  // the panel around the plot
@@ -400,6 +421,7 @@ class Chart : public QWidget {
   void DrawAxis(Pass& pass, ChartAxis& axis, int labelsPos, int titlePos, int axisPos, bool grid, bool gridOnly);
   void DrawLegend(Pass& pass);
   void DrawTitle(Pass& pass, ChartTitle& t, int top);
+  double LabelSpacing(const ChartAxis& axis, int extent) const;
   void DrawLineSeries(Pass& pass, LineSeries& s);
   void DrawPointSeries(Pass& pass, PointSeries& s);
   void FindVisible(ChartSeries& s) const;

@@ -1,27 +1,12 @@
 #include "viewer/core/rzd.h"
 
-#include <cstring>
-
 #include "common/io_error.h"
+#include "common/osc31.h"
 #include "viewer/core/file_error.h"
 
 namespace kv {
 
 namespace {
-
-std::int32_t GetI32(const std::uint8_t* p) {
-  std::uint32_t u = std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
-  return static_cast<std::int32_t>(u);
-}
-
-std::uint16_t GetU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-
-float GetF32(const std::uint8_t* p) {
-  std::uint32_t u = std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
-  float f;
-  std::memcpy(&f, &u, sizeof f);
-  return f;
-}
 
 [[noreturn]] void Refuse(const std::string& path, const std::string& problem) {
   throw FileFormatError("Файл «" + path + "» не является файлом результатов расчёта или повреждён: " + problem + ".");
@@ -30,13 +15,13 @@ float GetF32(const std::uint8_t* p) {
 std::int32_t ReadI32(RtlFile& f) {
   std::uint8_t b[4];
   f.blockRead(b, sizeof b);
-  return GetI32(b);
+  return static_cast<std::int32_t>(osc31::GetU32(b));
 }
 
 std::uint16_t ReadU16(RtlFile& f) {
   std::uint8_t b[2];
   f.blockRead(b, sizeof b);
-  return GetU16(b);
+  return osc31::GetU16(b);
 }
 
 // Everything a header holds, parsed before any of it is committed.
@@ -125,7 +110,7 @@ int RzsReader::ReadRzsRow() {
   std::uint8_t buf[4 * kRzsMaxColumns];
   std::size_t n = static_cast<std::size_t>(RzsColCount);
   file_.blockRead(buf, 4 * n);
-  for (std::size_t c = 0; c < n; ++c) RzsRow[c] = GetF32(buf + 4 * c);
+  for (std::size_t c = 0; c < n; ++c) RzsRow[c] = osc31::GetF32(buf + 4 * c);
   ++RzsRowIndex;
   return 0;
 }

@@ -1,9 +1,11 @@
 #include "viewer/core/un_osc.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "common/io_error.h"
 #include "viewer/core/file_error.h"
+#include "viewer/core/viewer_text.h"
 
 namespace kv {
 
@@ -46,10 +48,14 @@ bool OscReader::OpenOscFile(const std::string& Name) {
     if (flagged != h.C)
       return Fail(kBadFileFormat, bad + "в заголовке " + std::to_string(h.C) + " каналов, а отмечено " +
                                       std::to_string(flagged) + ".");
+    // Every point's time is (i - 1) * step: without a finite positive step
+    // there is no time axis to draw on.
+    if (!(h.step > 0) || !std::isfinite(h.step))
+      return Fail(kBadFileFormat, bad + "шаг по времени " + FormatStep(h.step) + " сек., а он должен быть положительным.");
     // The descriptors must lie inside the file, after every sample the
     // header announces; then no sample read can fall short.
     std::uint64_t e = ParameterBlockOffset(h.N, h.C);
-    std::uint64_t need = std::max<std::uint64_t>(e + kSectionTableOffset + kSectionTableSize, kQuantityTableSize);
+    std::uint64_t need = e + kSectionTableOffset + kSectionTableSize;
     if (static_cast<std::uint64_t>(size) < need)
       return Fail(kReadBeyondEof, bad + "для " + std::to_string(h.N) + " точек " + std::to_string(h.C) +
                                       " каналов и блока параметров нужно не менее " + std::to_string(need) +

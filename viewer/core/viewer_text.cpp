@@ -2,11 +2,12 @@
 
 #include "common/codepage.h"
 #include "common/decimal_format.h"
+#include "common/osc31.h"
 
 namespace kv {
 
-std::string OemComment(std::string_view field) { return OemFieldToUtf8(field, 64); }
-std::string OemName(std::string_view field) { return OemFieldToUtf8(field, 16); }
+std::string OemComment(std::string_view field) { return OemFieldToUtf8(field, osc31::kCommentShownChars); }
+std::string OemName(std::string_view field) { return OemFieldToUtf8(field, osc31::kNameShownChars); }
 
 std::string FormatFloat(std::string_view pattern, double v) {
   DecimalStyle style;

@@ -8,8 +8,8 @@ namespace kv {
 
 // A file's comment: up to its first NUL, at most 64 characters, as UTF-8.
 std::string OemComment(std::string_view field);
-// A channel, section or column name: up to its first NUL, at most 16
-// characters, as UTF-8.
+// A channel or section name: up to its first NUL, at most 16 characters, as
+// UTF-8.
 std::string OemName(std::string_view field);
 
 // The display patterns of the viewer. Digits are rounded at the last "#"/"0"

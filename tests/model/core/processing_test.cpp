@@ -189,15 +189,24 @@ TEST(Resample, BadNumberIsError106NamingTheLine) {
 }
 
 TEST(Resample, NumbersReadExactlyAsTheGeneralConversion) {
-  // The fast path for plain decimals must give the same bits as strtold.
-  const char* tokens[] = {"0.1", "-0.3", "1.003", "0.02005", "123456.789012", "9999999999999999999", "1e-5",
-                          "2.5E+3", "-0", "0.000000000000000000000000001", "3.4028235e38", "1.7976931348623157e308",
-                          "+.5", "7.", "0.1234567890123456789", "12345678901234567890123"};
-  for (const char* t : tokens) {
-    const auto p = Points(std::string(" ") + t + " 0 0 0 0\n");
+  // The fast path for plain decimals must give the same bits as strtold,
+  // at the edges of its digit, exponent and length limits too.
+  const std::string t64 = "1" + std::string(63, '0');  // the runtime reads 64 characters of a number
+  const std::string tokens[] = {"0.1", "-0.3", "1.003", "0.02005", "123456.789012", "9999999999999999999", "1e-5",
+                                "2.5E+3", "-0", "0.000000000000000000000000001", "3.4028235e38",
+                                "1.7976931348623157e308", "+.5", "7.", "0.1234567890123456789",
+                                "12345678901234567890123", "999999999999999999", "0000.000123", "1e-0005",
+                                "12.5e00001", "0.0000000000000000000000000001", "123456789012345678e-27", t64};
+  for (const std::string& t : tokens) {
+    const auto p = Points(" " + t + " 0 0 0 0\n");
     ASSERT_EQ(p.size(), 1u);
-    EXPECT_EQ(p[0].SampleTime, static_cast<double>(std::strtold(t, nullptr))) << t;
+    EXPECT_EQ(p[0].SampleTime, static_cast<double>(std::strtold(t.c_str(), nullptr))) << t;
   }
+  EXPECT_EQ(Points(" " + t64 + "5 0 0 0 0\n").at(0).SampleTime, 1e63);
+  // Each number ends at a blank or tab; anything glued to it is error 106.
+  EXPECT_EQ(Points(" 0.5\t1.5\t2\t3\t4\n").at(0).I, 2.0f);
+  for (const char* bad : {"1.5.3", "1e", "1e+", "+", ".", "1.5x", "--1", "1,5"})
+    EXPECT_THROW(Points(std::string(" ") + bad + " 0 0 0 0\n"), IoError) << bad;
 }
 
 TEST(Resample, GridLongerThanTheOscillogramStops) {

@@ -406,6 +406,31 @@ TEST(TorvinGenKz, StartConditionsAndStop) {
   EXPECT_EQ(stop.h.Last(kModeInd), 3.0f);
 }
 
+TEST(TorvinGenKz, FaultLaterInTheStepTakesBackItsRow) {
+  // APNU1 trips on negative power in the step in which the GEN_KZ speed
+  // outgrows float32: the run ends without that step's row or record.
+  kv::TSettings s = BaseSettings();
+  s.ApnuEnable = 1;
+  s.Apnu1PowerSign = -1;
+  s.Apnu1PowerLimit = 0;
+  s.GenKzEnable = 1;
+  Harness h(s);
+  h.d.thr.GenReactance = 1;
+  h.d.thr.GenKzGain = 1e12f;
+  h.d.thr.PowerBase = 1e30f;
+  h.Step(In{1, 100, 1e29f, 0});      // references
+  h.Steps(In{2, 40, 1e29f, 0}, 4);   // surge and dip while settling: integration without deficit
+  h.Steps(In{2, 100, 1e29f, 0}, 10); // decision and nine window points
+  ASSERT_EQ(h.d.algo.Mode, 1);
+  ASSERT_TRUE(h.d.algo.GenKzStarted);
+  ASSERT_TRUE(h.Rows().empty());
+  EXPECT_THROW(h.Step(In{2, 100, -1e29f, 0}), kv::FpError);
+  EXPECT_TRUE(h.Rows().empty());
+  EXPECT_EQ(h.d.results.ResultRow, 1u);
+  EXPECT_EQ(h.Records().size(), 15u);
+  EXPECT_EQ(h.d.SampleCount, 15);
+}
+
 TEST(TorvinGenKz, ArithmeticFaultsEndTheRunBeforeRowOrRecord) {
   GenKz zero(0.25f);
   zero.Reference(-10000);  // U0^2 + Q0 x X = 0

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <random>
 
 #include "model/core/dat_mod1.h"
 #include "model/core/measurement.h"
@@ -69,6 +71,118 @@ TEST(TorvinMeasurement, AngleRoundsToTenthHalfEven) {
   EXPECT_EQ(kv::RoundToTenth(12.75f), 12.8f);
   EXPECT_EQ(kv::RoundToTenth(-12.25f), -12.2f);
   EXPECT_EQ(kv::RoundToTenth(179.96f), 180.0f);
+  // A small negative angle keeps its sign: the record holds -0.
+  EXPECT_TRUE(std::signbit(kv::RoundToTenth(-0.04f)));
+  EXPECT_FALSE(std::signbit(kv::RoundToTenth(0.04f)));
+  EXPECT_EQ(kv::RoundToTenth(1e30f), static_cast<float>(std::nearbyintl(static_cast<kv::ext>(1e30f) * 10) / 10));
+}
+
+// ---------------------------------------------------------------------------
+// The step takes quicker routes (double, float) where they give the floats of
+// the extended arithmetic. Each is compared here bit for bit with the
+// extended formulas as the device computes them.
+
+bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+float ExtendedAngle(const DatMod1& d) {
+  using kv::ext;
+  const ext uph2 = static_cast<ext>(d.Uph) * d.Uph;
+  const ext k1 = d.thr.K1, x1 = d.settings.X1, x3 = d.settings.X3;
+  float re = static_cast<float>(x1 * (d.Pa - k1 * d.Qa));
+  float im = static_cast<float>(uph2 + x1 * (k1 * d.Pa + d.Qa));
+  float angle = 0;
+  if (re != 0 || im != 0) {
+    angle = static_cast<float>(kv::AngleOf(re, im));
+    if (x3 != 0) {
+      re = static_cast<float>(x3 * (d.Pa - k1 * d.Qa));
+      im = static_cast<float>(uph2 - x3 * (k1 * d.Pa + d.Qa));
+      angle = kv::AddSideAngles(angle, (re == 0 && im == 0) ? 0.0L : kv::AngleOf(re, im));
+    }
+  }
+  return static_cast<float>(std::nearbyintl(static_cast<ext>(angle) * 10.0L) / 10.0L);
+}
+
+TEST(TorvinMeasurement, AngleInDoubleMatchesTheExtendedAngle) {
+  std::mt19937 rng(12345);
+  auto u = [&](double a, double b) { return static_cast<float>(std::uniform_real_distribution<double>(a, b)(rng)); };
+  auto magnitude = [&] { return std::ldexp(u(-1, 1), static_cast<int>(rng() % 80) - 40); };
+  DatMod1 d = Model(10, 0, 0);
+  for (int k = 0; k < 200000; ++k) {
+    d.settings.X1 = k % 7 == 0 ? magnitude() : u(1, 200);
+    d.settings.X3 = k % 3 == 0 ? 0.0f : k % 11 == 0 ? magnitude() : u(1, 200);
+    d.thr.K1 = k % 5 == 0 ? 0.0f : u(-0.5, 0.5);
+    d.Uph = k % 13 == 0 ? 0.0f : u(0, 400);
+    d.Pa = k % 17 == 0 ? 0.0f : k % 4 == 0 ? magnitude() : u(-2000, 2000);
+    d.Qa = k % 19 == 0 ? 0.0f : k % 6 == 0 ? magnitude() : u(-2000, 2000);
+    if (k % 23 == 0) d.Qa = -d.Pa;  // |re| = |im| on side 1 for K1 = 0 and Uph = 0
+    kv::ComputeAngle(d);
+    ASSERT_TRUE(SameBits(d.algo.Angle, ExtendedAngle(d)))
+        << k << ": X1 " << d.settings.X1 << " X3 " << d.settings.X3 << " K1 " << d.thr.K1 << " Uph " << d.Uph
+        << " Pa " << d.Pa << " Qa " << d.Qa << " gives " << d.algo.Angle << ", extended " << ExtendedAngle(d);
+  }
+}
+
+TEST(TorvinMeasurement, SideSumOnAFloatTieTakesTheExtendedRoute) {
+  // Side 1 stored as 0.25 + 2^-19, side 2 exactly 45 (re = im): the sum lies
+  // on a float tie, which only the extended sum can settle (here to 45.25,
+  // which the tenths round down).
+  const float side1 = 0.25f + 0x1p-19f;
+  float x1 = static_cast<float>(std::tan((0.25 + 0x1p-19) * M_PI / 180) * (1 - 1e-6));
+  while (static_cast<float>(kv::AngleOf(x1, 1)) < side1) x1 = std::nextafter(x1, 1.0f);
+  ASSERT_EQ(static_cast<float>(kv::AngleOf(x1, 1)), side1);
+  DatMod1 d = Model(x1, 0, 1);
+  d.Uph = 1;
+  d.Pa = 1;
+  d.Qa = 0;
+  kv::ComputeAngle(d);
+  EXPECT_EQ(d.algo.Angle, 45.2f);
+  EXPECT_TRUE(SameBits(d.algo.Angle, ExtendedAngle(d)));
+}
+
+TEST(TorvinMeasurement, RoundsToFloatOnlyWhenNoBoundaryIsNear) {
+  float f = 0;
+  EXPECT_TRUE(kv::RoundsToFloat(45.0, 45.0 * 0x1p-44, f));
+  EXPECT_EQ(f, 45.0f);
+  // 1 + 2^-24 lies halfway between two floats.
+  EXPECT_FALSE(kv::RoundsToFloat(1.0 + 0x1p-24, 0x1p-44, f));
+  EXPECT_FALSE(kv::RoundsToFloat(1.0 + 0x1p-24 + 0x1p-46, 0x1p-44, f));
+  EXPECT_TRUE(kv::RoundsToFloat(1.0 + 0x1p-24 + 0x1p-42, 0x1p-44, f));
+  EXPECT_EQ(f, 1.0f + 0x1p-23f);
+}
+
+TEST(TorvinMeasurement, MeanDeviationMatchesTheExtendedSum) {
+  auto extended = [](const float* y, float a0) {
+    float sum = 0;
+    for (int i = 0; i < 9; ++i) sum = static_cast<float>(sum + std::fabs(static_cast<kv::ext>(y[i]) - a0));
+    return static_cast<float>(sum / 9.0L);
+  };
+  auto check = [&](DatMod1& d, const float* y) {
+    for (int i = 0; i < 9; ++i) d.algo.AngleWindow[i] = y[i];
+    kv::FitWindows(d);
+    const float expected = extended(y, d.algo.FitA0);
+    EXPECT_TRUE(SameBits(d.algo.MeanDeviation, expected)) << d.algo.MeanDeviation << " vs " << expected;
+  };
+  // Every difference exact in double, but the seventh partial sum is not: in
+  // double it would round onto a float tie and then down, while the extended
+  // sum lies above the tie.
+  const float tie[9] = {0, 0, 0, 0, 0, 0x1p16f, 0x1p16f + 0x1p-7f, 0, 0};
+  EXPECT_TRUE(SameBits(kv::MeanDeviationOf(tie, -0x1p-36f), extended(tie, -0x1p-36f)));
+  DatMod1 d = Model(10, 0, 0);
+  const float oneSize[9] = {40.1f, 40.3f, 40.2f, 40.6f, 41.0f, 41.7f, 42.5f, 43.1f, 44.0f};
+  const float acrossZero[9] = {-20.1f, -15.3f, -9.8f, -4.4f, 0.1f, 5.2f, 9.9f, 15.0f, 20.3f};
+  const float spread[9] = {1e30f, 1e-10f, 3.0f, -7.0f, 1e-20f, 2.0f, 5.0f, 1e12f, 0.5f};
+  const float huge[9] = {1e37f, 2e37f, 1e37f, 3e37f, 1e37f, 1e37f, 2e37f, 1e37f, 1e37f};
+  for (const float* y : {oneSize, acrossZero, spread, huge}) check(d, y);
+
+  std::mt19937 rng(777);
+  auto u = [&](double a, double b) { return static_cast<float>(std::uniform_real_distribution<double>(a, b)(rng)); };
+  for (int k = 0; k < 20000; ++k) {
+    float y[9];
+    const float base = k % 3 == 0 ? 0.0f : u(-720, 720);
+    const float spreadOf = k % 5 == 0 ? std::ldexp(1.0f, static_cast<int>(rng() % 60) - 30) : u(0, 30);
+    for (float& v : y) v = std::round((base + u(-spreadOf, spreadOf)) * 10) / 10;
+    check(d, y);
+  }
 }
 
 TEST(TorvinMeasurement, XeckBranches) {

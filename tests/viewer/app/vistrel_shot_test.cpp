@@ -1,6 +1,8 @@
 // The chart window with ten full series (65,535 points each), drawn for real.
-// With VISTREL_SHOT_PNG=<file> it also saves the window as a PNG (and the
-// paging view as <file> with "-page" before ".png"); with
+// With VISTREL_SHOT_PNG=<file> it also saves the window as a PNG, the paging
+// and zoomed views as <file> with "-page" and "-zoom" before ".png", and the
+// chart's own export as "-export.png", ".svg" and ".pdf" and its printed page
+// as "-print.pdf"; with
 // VISTREL_SHOT_HOLD_MS=<ms> it keeps the window on the screen that long.
 #include <gtest/gtest.h>
 
@@ -9,11 +11,13 @@
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
+#include <QPrinter>
 #include <QRegularExpression>
 #include <QToolButton>
 #include <cmath>
 
 #include "viewer/app/graph_mode.h"
+#include "viewer/chart/chart_output.h"
 #include "viewer/app/vistrel_start.h"
 #include "viewer/core/round_maximum.h"
 
@@ -80,8 +84,22 @@ void Fill(TFormGraph& w) {
     g.TypeGroups[k].Slots.push_back(static_cast<std::uint8_t>(slot));
     g.FSlotOfRow[g.FShownRows++] = static_cast<std::uint8_t>(slot);
   }
+  // The left axis spans the groups' limits in whole tenths, with 0.
+  double lo = 0, hi = 0;
+  for (int slot = 0; slot < 10; ++slot) {
+    lo = std::min(lo, std::floor(w.Series[slot]->SeriesMinY() * 10) / 10);
+    hi = std::max(hi, std::ceil(w.Series[slot]->SeriesMaxY() * 10) / 10);
+  }
+  w.Chart1->LeftAxis().FixAxisRange(lo, hi);
+  w.Chart1->SetMarginLeft(6 * g.TypeGroupCount);
   w.PageSBtn->setEnabled(true);
   w.FullSBtnClick();
+}
+
+QString Beside(const QString& png, const QString& tail) {
+  QString name = png;
+  name.replace(QRegularExpression("\\.png$"), QString());
+  return name + tail;
 }
 
 void Hold() {
@@ -120,7 +138,27 @@ TEST(VistrelShot, TenFullSeriesAreDrawnInTheirSlotColours) {
   const QString png = qEnvironmentVariable("VISTREL_SHOT_PNG");
   if (!png.isEmpty()) {
     EXPECT_TRUE(img.save(png));
+    for (auto [format, tail] : {std::pair{kv::ExportFormat::Png, "-export.png"}, std::pair{kv::ExportFormat::Svg, ".svg"},
+                                std::pair{kv::ExportFormat::Pdf, ".pdf"}}) {
+      QString error;
+      EXPECT_TRUE(kv::ExportChart(*w.Chart1, {format, false, Beside(png, QString::fromLatin1(tail))}, &error)) << error.toStdString();
+    }
+    // The page the print preview shows, as a file.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(Beside(png, "-print.pdf"));
+    kv::PrintChart(*w.Chart1, printer);
   }
+
+  // A zoom into the middle: curves stay inside the plot.
+  const QRect r = w.Chart1->PlotRect();
+  w.Chart1->ZoomToRect(r.left() + r.width() / 3, r.top() + r.height() / 4, r.left() + r.width() / 2, r.top() + r.height() / 2);
+  Hold();
+  if (!png.isEmpty()) {
+    EXPECT_TRUE(w.grab().save(Beside(png, "-zoom.png")));
+  }
+  w.Chart1->ResetZoom();
 
   // Paging at the default 1000 ms per screen.
   w.PageSBtn->click();
@@ -128,9 +166,7 @@ TEST(VistrelShot, TenFullSeriesAreDrawnInTheirSlotColours) {
   Hold();
   EXPECT_EQ(w.StaticText1->text(), QStringLiteral("2/%1").arg(w.Chart1->PageCount()));
   if (!png.isEmpty()) {
-    QString pagePng = png;
-    pagePng.replace(QRegularExpression("\\.png$"), QString()).append("-page.png");
-    EXPECT_TRUE(w.grab().save(pagePng));
+    EXPECT_TRUE(w.grab().save(Beside(png, "-page.png")));
   }
   vistrel::DestroyForms();
 }

@@ -116,7 +116,14 @@ TEST_F(Window, ChartHoldsTenLineSeriesThenTheirCompanions) {
   EXPECT_DOUBLE_EQ(c.BottomAxis().PositionPercent(), -2.0);
   EXPECT_DOUBLE_EQ(c.LeftAxis().Increment(), 0.1);
   EXPECT_FALSE(c.LeftAxis().GridVisible());
+  EXPECT_EQ(c.LeftAxis().MinorTickCount(), 1);
+  EXPECT_EQ(c.BottomAxis().MinorTickCount(), 1);
+  EXPECT_EQ(c.BottomAxis().LabelsSeparation(), 100);
   EXPECT_EQ(c.Legend().ColorWidth(), 30);
+  EXPECT_EQ(c.Color(), QColor(192, 192, 192));
+  EXPECT_EQ(c.BackColor(), QColor(192, 192, 192));
+  EXPECT_EQ(c.Legend().Color(), QColor(192, 192, 192));
+  EXPECT_EQ(c.Title().Text(), QStringList{QString()});
 
   const QColor expected[10] = {QColor(244, 0, 0),   QColor(0, 128, 0),   QColor(0, 0, 255),     QColor(0, 128, 255),
                                QColor(255, 128, 0), QColor(0, 0, 0),     QColor(255, 0, 255),   QColor(72, 183, 183),
@@ -251,19 +258,21 @@ TEST_F(Window, AScreenLongerThanTheRecordBecomesWholeSecondsPastItsEnd) {
   EXPECT_EQ(w->Chart1->MaxPointsPerPage(), 216);
   EXPECT_EQ(Indicator(), "1/1");
   EXPECT_EQ(PageButtons(), "0000");
+
+  // Whole seconds that do not fit in milliseconds stop at the spin range's ends.
+  kv::LineSeries* s = w->Series[0];
+  for (double t : {2147483.5, -2e38}) {
+    s->ClearPoints();
+    s->AddPoint(std::min(0.0, 1.5 * t), 0);
+    s->AddPoint(t, 0.5);  // the end of the time axis
+    w->SpinEdit1->setValue(std::numeric_limits<int>::max() - 5);
+    w->PageSBtnClick();
+    EXPECT_EQ(w->SpinEdit1->value(), t > 0 ? std::numeric_limits<int>::max() : std::numeric_limits<int>::min());
+    EXPECT_EQ(Indicator(), "1/1");
+  }
 }
 
-TEST_F(Window, AScreenLengthBeyondTheSpinRangeStopsAtItsTop) {
-  // The whole seconds past the end of a 2,147,483.5 s record do not fit in milliseconds.
-  Show(0, 2, 2147483.5);
-  w->SpinEdit1->setValue(std::numeric_limits<int>::max() - 5);
-  w->PageSBtn->click();
-  EXPECT_EQ(w->SpinEdit1->value(), std::numeric_limits<int>::max());
-  EXPECT_EQ(w->Chart1->MaxPointsPerPage(), 2);
-  EXPECT_EQ(Indicator(), "1/1");
-}
-
-TEST_F(Window, NonPositiveScreenLengthsKeepTheTimeIncrement) {
+TEST_F(Window, NonPositiveScreenLengthsAndOnePointRecordsKeepTheTimeIncrement) {
   Show(0, 216, 0.02);
   w->FullSBtnClick();
   kv::ChartAxis& bottom = w->Chart1->BottomAxis();
@@ -280,15 +289,14 @@ TEST_F(Window, NonPositiveScreenLengthsKeepTheTimeIncrement) {
   EXPECT_DOUBLE_EQ(bottom.Increment(), 0.1);
   EXPECT_EQ(w->Chart1->MaxPointsPerPage(), 0);
   EXPECT_EQ(Indicator(), "1/1");
-}
 
-TEST_F(Window, ASinglePointRecordKeepsTheTimeIncrement) {
-  Show(0, 1, 0.02);  // largest time 0
-  w->Chart1->BottomAxis().SetIncrement(0.25);
-  w->FullSBtnClick();
-  EXPECT_DOUBLE_EQ(w->Chart1->BottomAxis().Increment(), 0.25);
+  // A record of one point (largest time 0) keeps it on one screen and undo.
+  Show(0, 1, 0.02);
+  bottom.SetIncrement(0.25);
+  w->FullSBtn->click();
+  EXPECT_DOUBLE_EQ(bottom.Increment(), 0.25);
   w->Chart1->ResetZoom();
-  EXPECT_DOUBLE_EQ(w->Chart1->BottomAxis().Increment(), 0.25);
+  EXPECT_DOUBLE_EQ(bottom.Increment(), 0.25);
   EXPECT_DOUBLE_EQ(w->Chart1->LeftAxis().Increment(), 0.1);
 }
 

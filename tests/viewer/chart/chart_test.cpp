@@ -86,8 +86,6 @@ TEST_F(ChartTest, PagingByPointCount) {
 TEST_F(ChartTest, ValuePixelRoundTripsAndClamps) {
   Record(216);
   chart.LeftAxis().FixAxisRange(-0.7, 0.9);
-  chart.LeftAxis().SetPositionPercent(-1);
-  chart.BottomAxis().SetPositionPercent(-2);
   const QRect r = chart.PlotRect();
   ASSERT_GT(r.right(), r.left());
   ASSERT_GT(r.bottom(), r.top());
@@ -103,16 +101,6 @@ TEST_F(ChartTest, ValuePixelRoundTripsAndClamps) {
   EXPECT_GT(b.ValueToPixel(1e300), r.right());
   EXPECT_LT(b.ValueToPixel(-1e300), r.left());
   (void)b.ValueToPixel(kNaN);
-  // The axis lines stand where the viewer's extra axes expect them.
-  const int W = r.right() - r.left(), H = r.bottom() - r.top();
-  chart.Image();
-  int seenLeft = -1, seenBottom = -1;
-  chart.OnGetAxisLabel = [&](ChartAxis& a, ChartSeries*, int, QString&) {
-    (a.Horizontal() ? seenBottom : seenLeft) = a.AxisPixelPos();
-  };
-  chart.Repaint();
-  EXPECT_EQ(seenLeft, r.left() + static_cast<int>(std::lrint(W * -1 / 100.0)));
-  EXPECT_EQ(seenBottom, r.bottom() + static_cast<int>(std::lrint(H * 2 / 100.0)));
 }
 
 TEST_F(ChartTest, ZoomAndUndoZoom) {
@@ -155,12 +143,9 @@ TEST_F(ChartTest, ZoomAndUndoZoom) {
   EXPECT_DOUBLE_EQ(chart.LeftAxis().Maximum(), lMax);
   chart.ResetZoom();  // every time, zoomed or not
   EXPECT_EQ(undos, 2);
-}
 
-TEST_F(ChartTest, FixedRangeSurvivesUndoZoom) {
-  Record(216);
+  // A fixed range is fixed again after the undo; the other axis automatic.
   chart.LeftAxis().FixAxisRange(-0.7, 0.9);
-  const QRect r = chart.PlotRect();
   chart.ZoomToRect(r.left() + 10, r.top() + 10, r.right() - 10, r.bottom() - 10);
   EXPECT_GT(chart.LeftAxis().Minimum(), -0.7);
   chart.ResetZoom();
@@ -168,12 +153,16 @@ TEST_F(ChartTest, FixedRangeSurvivesUndoZoom) {
   EXPECT_DOUBLE_EQ(chart.LeftAxis().Minimum(), -0.7);
   EXPECT_DOUBLE_EQ(chart.LeftAxis().Maximum(), 0.9);
   EXPECT_TRUE(chart.BottomAxis().Automatic());
-  EXPECT_DOUBLE_EQ(chart.BottomAxis().Maximum(), 215 * 0.02);
+  EXPECT_DOUBLE_EQ(chart.BottomAxis().Maximum(), bMax);
 }
 
-TEST_F(ChartTest, ScrollAsksTheVeto) {
+TEST_F(ChartTest, ScrollAsksTheVetoAndMouseHooksSeeChartPixels) {
   Record(216);
   chart.Image();
+  int moves = 0, upX = -1, upY = -1;
+  Qt::MouseButton upButton = Qt::NoButton;
+  chart.OnMouseMove = [&](Qt::MouseButtons held, Qt::KeyboardModifiers, int, int) { moves += held == Qt::RightButton; };
+  chart.OnMouseUp = [&](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) { upButton = b, upX = x, upY = y; };
   const double bMin = chart.BottomAxis().Minimum(), lMin = chart.LeftAxis().Minimum();
   int asked = 0;
   chart.OnAllowScroll = [&](ChartAxis& a, double& mn, double& mx, bool& allow) {
@@ -191,31 +180,13 @@ TEST_F(ChartTest, ScrollAsksTheVeto) {
   send(QEvent::MouseMove, to, Qt::RightButton);
   send(QEvent::MouseButtonRelease, to, Qt::NoButton);
   EXPECT_EQ(asked, 2);
+  EXPECT_EQ(moves, 1);
+  EXPECT_EQ(upButton, Qt::RightButton);
+  EXPECT_EQ(QPoint(upX, upY), to);
   EXPECT_GT(chart.BottomAxis().Minimum(), bMin);  // dragged left: later times come in
   EXPECT_DOUBLE_EQ(chart.LeftAxis().Minimum(), lMin);
   chart.ResetZoom();
   EXPECT_DOUBLE_EQ(chart.BottomAxis().Minimum(), bMin);
-}
-
-TEST_F(ChartTest, MouseEventsInChartPixels) {
-  int upX = -1, upY = -1, moves = 0;
-  Qt::MouseButton upButton = Qt::NoButton;
-  chart.SetAllowZoom(false);
-  chart.OnMouseMove = [&](Qt::MouseButtons, Qt::KeyboardModifiers, int, int) { ++moves; };
-  chart.OnMouseUp = [&](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
-    upButton = b;
-    upX = x;
-    upY = y;
-  };
-  QMouseEvent move(QEvent::MouseMove, QPointF(12, 34), QPointF(12, 34), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-  QApplication::sendEvent(&chart, &move);
-  QMouseEvent up(QEvent::MouseButtonRelease, QPointF(56, 78), QPointF(56, 78), Qt::LeftButton, Qt::NoButton,
-                 Qt::NoModifier);
-  QApplication::sendEvent(&chart, &up);
-  EXPECT_EQ(moves, 1);
-  EXPECT_EQ(upButton, Qt::LeftButton);
-  EXPECT_EQ(upX, 56);
-  EXPECT_EQ(upY, 78);
 }
 
 TEST_F(ChartTest, XorLineDrawnTwiceRestoresThePicture) {
@@ -234,17 +205,22 @@ TEST_F(ChartTest, XorLineDrawnTwiceRestoresThePicture) {
   EXPECT_EQ(chart.Image(), before);
 }
 
-TEST_F(ChartTest, AxisCopyCallsTheLabelHookAtItsPosition) {
+TEST_F(ChartTest, AxisLinesAndCopiesCallTheLabelHookAtTheirPositions) {
   Record(216);
   chart.LeftAxis().FixAxisRange(-0.7, 0.9);
   chart.LeftAxis().SetIncrement(0.1);
+  chart.LeftAxis().SetPositionPercent(-1);
+  chart.BottomAxis().SetPositionPercent(-2);
   std::vector<int> axisPos, labelsPos;
   std::vector<QString> texts;
-  int copyAt = 0;
+  int copyAt = 0, bottomAt = 0;
   chart.OnGetAxisLabel = [&](ChartAxis& a, ChartSeries* s, int index, QString& text) {
     EXPECT_EQ(s, nullptr);
     EXPECT_EQ(index, -1);
-    if (a.Horizontal()) return;
+    if (a.Horizontal()) {
+      bottomAt = a.AxisPixelPos();
+      return;
+    }
     axisPos.push_back(a.AxisPixelPos());
     labelsPos.push_back(a.LabelsPixelPos());
     texts.push_back(text);
@@ -262,7 +238,10 @@ TEST_F(ChartTest, AxisCopyCallsTheLabelHookAtItsPosition) {
     EXPECT_EQ(axisPos[i], copyAt);
     EXPECT_EQ(labelsPos[i], copyAt - 10);
   }
-  EXPECT_NE(axisPos[0], copyAt);
+  // The axis lines stand where the viewer's extra axes expect them.
+  const QRect r = chart.PlotRect();
+  EXPECT_EQ(axisPos[0], r.left() + static_cast<int>(std::lrint((r.right() - r.left()) * -1 / 100.0)));
+  EXPECT_EQ(bottomAt, r.bottom() + static_cast<int>(std::lrint((r.bottom() - r.top()) * 2 / 100.0)));
   EXPECT_EQ(texts.front(), "-0.7");
   EXPECT_EQ(texts[7], "0");
   EXPECT_EQ(texts[16], "0.9");
@@ -328,6 +307,72 @@ TEST_F(ChartTest, DrawsLinesInColourOrderAndPosition) {
   EXPECT_LT(r.left(), xl);
 }
 
+TEST_F(ChartTest, MarkersFromTheAfterDrawHookAndClipping) {
+  // A curve twice as high as the fixed range, seen a page at a time.
+  auto* line = Record(216, [](int i) { return 2 * std::sin(i * 0.3); });
+  line->SetSeriesColor(QColor(0, 0, 255));
+  auto* marks = chart.AddPointSeries();
+  marks->SetSeriesColor(QColor(0, 255, 0));
+  marks->SetInflateMargins(false);
+  marks->SetStyle(PointerStyle::Rectangle);
+  marks->SetSize(3, 3);
+  marks->AddPoint(100, 100);  // does not widen the axes
+  EXPECT_DOUBLE_EQ(chart.BottomAxis().Maximum(), 215 * 0.02);
+  chart.LeftAxis().FixAxisRange(-1, 1);
+  chart.Legend().SetVisible(false);  // its line samples lie outside the plot
+  chart.SetMaxPointsPerPage(51);
+  chart.SetPage(2);
+  int calls = 0;
+  line->AfterDrawValues = [&](ChartSeries& s) {
+    ++calls;
+    EXPECT_EQ(&s, line);
+    // Companion points filled while drawing are drawn in the same pass: one
+    // on the plot's top left corner, one inside; the hook itself may write
+    // beyond the plot.
+    marks->ClearPoints();
+    marks->AddPoint(chart.BottomAxis().Minimum(), 1);
+    marks->AddPoint(s.PointX(s.FirstVisibleIndex() + 10), 0.5);
+    chart.Canvas()->fillRect(QRect(chart.PlotRect().topLeft() - QPoint(8, 8), QSize(2, 2)), QColor(255, 0, 255));
+  };
+  for (bool clip : {false, true}) {
+    chart.SetClipPoints(clip);
+    // The screen's own rasteriser and the general painter alike.
+    for (auto format : {QImage::Format_RGB32, QImage::Format_RGB888}) {
+      QImage img(chart.size(), format);
+      QPainter p(&img);
+      chart.Render(p, chart.size());
+      p.end();
+      const QRect r = chart.PlotRect();
+      int blueOutside = 0, blueInside = 0, greenOutside = 0;
+      for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+          const QRgb c = img.pixel(x, y) & 0xffffff;
+          const bool in = r.contains(x, y);
+          (c == 0x0000ff ? (in ? blueInside : blueOutside) : c == 0x00ff00 && !in ? greenOutside : x) += 1;
+        }
+      EXPECT_GT(blueInside, 0);
+      EXPECT_EQ(blueOutside, 0) << clip << " " << format;
+      EXPECT_EQ(greenOutside > 0, !clip) << format;
+      EXPECT_EQ(img.pixel(r.left() - 8, r.top() - 8) & 0xffffff, 0xff00ffu);
+      const int x = line->PointPixelX(61), y = chart.LeftAxis().ValueToPixel(0.5);
+      EXPECT_EQ(img.pixel(x + 2, y + 2) & 0xffffff, 0x00ff00u);
+      EXPECT_EQ(img.pixel(x + 3, y + 3) & 0xffffff, 0x000000u);  // black outline
+    }
+  }
+  EXPECT_EQ(calls, 4);
+  EXPECT_EQ(line->FirstVisibleIndex(), 51);
+  EXPECT_EQ(line->LastVisibleIndex(), 101);
+
+  line->SetActive(false);
+  chart.Repaint();
+  EXPECT_EQ(calls, 4);  // an inactive series is not drawn
+  line->SetActive(true);
+  line->ClearPoints();
+  chart.Repaint();
+  EXPECT_EQ(calls, 4);  // no visible point, no hook
+  EXPECT_EQ(line->FirstVisibleIndex(), -1);
+}
+
 TEST_F(ChartTest, ColumnReductionKeepsSinglePointPeaks) {
   auto* s = chart.AddLineSeries();
   s->SetSeriesColor(QColor(0, 128, 0));
@@ -352,14 +397,35 @@ TEST_F(ChartTest, ColumnReductionKeepsSinglePointPeaks) {
   }
 }
 
-TEST_F(ChartTest, UnsortedTimesStillDraw) {
+TEST_F(ChartTest, PointsKeepAscendingTime) {
   auto* s = chart.AddLineSeries();
   s->SetSeriesColor(QColor(0, 0, 255));
-  for (double x : {0.0, 4.0, 2.0, 3.0, 1.0}) s->AddPoint(x, x);
+  const double xs[] = {0, 4, 2, kNaN, 3, 2, 1}, ys[] = {0, 4, 2, 9, 3, 2.5, 1};
+  for (int i = 0; i < 7; ++i) s->AddPoint(xs[i], ys[i]);
+  // Equal times in the order added; a point without a time last.
+  const double wantX[] = {0, 1, 2, 2, 3, 4}, wantY[] = {0, 1, 2, 2.5, 3, 4};
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(s->PointX(i), wantX[i]) << i;
+    EXPECT_EQ(s->PointY(i), wantY[i]) << i;
+  }
+  EXPECT_TRUE(std::isnan(s->PointX(6)));
+  s->SetPointY(1, -1);  // by index in time order
+  EXPECT_EQ(s->PointY(1), -1);
+  EXPECT_EQ(s->SeriesMinY(), -1);
+  s->AddPoint(0.5, 0.5);  // a later point out of order finds its place too
+  EXPECT_EQ(s->PointX(1), 0.5);
+
+  // Pages and visible indices count in time order.
+  chart.SetMaxPointsPerPage(3);
+  EXPECT_EQ(chart.PageCount(), 3);
+  EXPECT_DOUBLE_EQ(chart.BottomAxis().Maximum(), 1);
+  chart.SetPage(2);
+  EXPECT_DOUBLE_EQ(chart.BottomAxis().Minimum(), 2);
+  EXPECT_DOUBLE_EQ(chart.BottomAxis().Maximum(), 3);
   const QImage img = chart.Image();
-  EXPECT_EQ(s->FirstVisibleIndex(), 0);
-  EXPECT_EQ(s->LastVisibleIndex(), 4);
-  EXPECT_GT(CountInColumn(img, chart.BottomAxis().ValueToPixel(3.5), 0x0000ff), 0);
+  EXPECT_EQ(s->FirstVisibleIndex(), 3);
+  EXPECT_EQ(s->LastVisibleIndex(), 5);
+  EXPECT_GT(CountInColumn(img, chart.BottomAxis().ValueToPixel(2.5), 0x0000ff), 0);
 }
 
 TEST_F(ChartTest, NonFinitePointsAreSkipped) {
@@ -421,42 +487,6 @@ TEST_F(ChartTest, DegenerateAxesNeitherHangNorDivideByZero) {
   chart.Repaint();
 }
 
-TEST_F(ChartTest, PointSeriesMarkersAndVisibleRange) {
-  auto* line = Record(216);
-  auto* marks = chart.AddPointSeries();
-  marks->SetInflateMargins(false);
-  marks->SetSeriesColor(QColor(0, 255, 0));
-  marks->SetStyle(PointerStyle::Rectangle);
-  marks->SetSize(3, 3);
-  marks->AddPoint(100, 100);  // does not widen the axes
-  EXPECT_DOUBLE_EQ(chart.BottomAxis().Maximum(), 215 * 0.02);
-  int calls = 0;
-  line->AfterDrawValues = [&](ChartSeries& s) {
-    ++calls;
-    EXPECT_EQ(&s, line);
-    // The companion filled while drawing is drawn in the same pass.
-    marks->ClearPoints();
-    marks->AddPoint(s.PointX(s.FirstVisibleIndex() + 10), s.PointY(s.FirstVisibleIndex() + 10));
-  };
-  const QImage img = chart.Image();
-  EXPECT_EQ(calls, 1);
-  EXPECT_EQ(line->FirstVisibleIndex(), 0);
-  EXPECT_EQ(line->LastVisibleIndex(), 215);
-  const int x = chart.BottomAxis().ValueToPixel(line->PointX(10)), y = chart.LeftAxis().ValueToPixel(line->PointY(10));
-  EXPECT_EQ(img.pixel(x + 2, y + 2) & 0xffffff, 0x00ff00u);
-  EXPECT_EQ(img.pixel(x + 3, y + 3) & 0xffffff, 0x000000u);  // black outline
-  EXPECT_EQ(line->PointPixelX(10), x);
-
-  line->SetActive(false);
-  EXPECT_TRUE(chart.Image().isNull() == false);
-  EXPECT_EQ(calls, 1);  // an inactive series is not drawn
-  line->SetActive(true);
-  line->ClearPoints();
-  chart.Repaint();
-  EXPECT_EQ(calls, 1);  // no visible point, no hook
-  EXPECT_EQ(line->FirstVisibleIndex(), -1);
-}
-
 TEST_F(ChartTest, SettingChangedByAfterDrawPaintsOnceMore) {
   Record(216);
   int passes = 0;
@@ -476,6 +506,45 @@ TEST_F(ChartTest, SettingChangedByAfterDrawPaintsOnceMore) {
   chart.RepaintAfterDraw();
   for (int i = 0; i < 10; ++i) QApplication::processEvents();
   EXPECT_EQ(passes, 3);
+}
+
+TEST_F(ChartTest, LabelSeparationAndMinorTicks) {
+  Record(216);
+  ChartAxis& b = chart.BottomAxis();
+  b.FixAxisRange(0, 100);
+  std::vector<double> values;
+  chart.OnGetAxisLabel = [&](ChartAxis& a, ChartSeries*, int, QString& text) {
+    if (a.Horizontal()) values.push_back(text.toDouble());
+  };
+  // Labels at multiples of the increment, thinned until a label's width of
+  // room (100 %) stands between neighbours.
+  b.SetIncrement(1);
+  b.SetLabelsSeparation(100);
+  chart.Repaint();
+  ASSERT_GE(values.size(), 3u);
+  const int w = QFontMetrics(b.LabelsFont()).horizontalAdvance("100");
+  for (size_t i = 1; i < values.size(); ++i)
+    EXPECT_GE(b.ValueToPixel(values[i]) - b.ValueToPixel(values[i - 1]), 2 * w) << values[i];
+  const size_t wide = values.size();
+  values.clear();
+  b.SetLabelsSeparation(10);
+  chart.Repaint();
+  EXPECT_GT(values.size(), wide);
+
+  // Ticks hang below the axis line: the major ones reach further.
+  b.SetIncrement(10);
+  const int y0 = chart.PlotRect().bottom() + 1;  // under the line of width 2
+  auto ticksInRow = [&](int y) {
+    const QImage img = chart.Image();
+    int n = 0;
+    for (int x = chart.PlotRect().left(); x <= chart.PlotRect().right(); ++x) n += (img.pixel(x, y) & 0xffffff) == 0;
+    return n;
+  };
+  for (int minor : {1, 3}) {
+    b.SetMinorTickCount(minor);
+    EXPECT_EQ(ticksInRow(y0 + 3), 11);
+    EXPECT_EQ(ticksInRow(y0 + 1), 11 + 10 * minor);
+  }
 }
 
 TEST_F(ChartTest, FormatFloatFollowsTheAxisFormat) {

@@ -1,192 +1,118 @@
+// The ".rzs" reader and series filling from it.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 
 #include "common/io_error.h"
-#include "viewer/core/file_error.h"
 #include "viewer/core/rzd.h"
+#include "viewer/core/un_osc.h"
 #include "osc_test_files.h"
 
 using namespace kv;
 using namespace kvtest;
 
+namespace {
+
+// -1 for a header cut short, -2 for one refused otherwise (its message in
+// *why); then the points of every group, none when a row is missing.
+long Exercise(RzsReader& rzs, const std::string& path, std::string* why = nullptr) {
+  OscReader osc;
+  Points sink;
+  rzs.Assign(path);
+  try {
+    rzs.ReadRzsHeader();
+  } catch (const IoError& e) {
+    EXPECT_FALSE(rzs.IsOpen());
+    if (why) *why = e.what();
+    return e.code() == kReadBeyondEof ? -1 : -2;
+  }
+  try {
+    for (int g = 1; g <= rzs.RzsGroupCount; ++g) FillSeries(2, sink, static_cast<std::uint8_t>(g), osc, rzs);
+  } catch (const IoError& e) {
+    EXPECT_EQ(e.code(), kReadBeyondEof);
+  }
+  return static_cast<long>(sink.xy.size());
+}
+
+}  // namespace
+
 TEST(RzsReader, HeaderGroupsTextsAndRows) {
   TempDir dir;
   RzsBuilder b;
-  b.i32(4);  // time + 3 columns, 3 groups
-  b.i32(2);
-  b.i32(3);
-  b.group({7, 8, 3});  // three records: the third's code counts
-  b.group({});         // no record: type code 0, not the previous group's
-  b.group({4});
-  b.raw(std::string(16, '\0'));
-  b.u16(3);
-  for (int len : {1, 3, 0, 5}) b.u16(static_cast<std::uint16_t>(len));
-  b.raw("t" "P1 " "" "\xE3\xA3\xAE\xAB "); // line 1: "угол " in code page 866
-  b.raw(std::string("cMW ") + std::string("deg\0\0", 5));
-  b.raw(std::string("s") + "a b" + "" + std::string("x\0y  ", 5));
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  for (float v : {0.0f, 1.5f, nan, -2.0f, 0.01f, 2.5f, 3.0f, std::numeric_limits<float>::infinity()}) b.f32(v);
+  b.put(4).put(2).put(3).group({7, 8, 3}).group({}).group({4});  // the last record counts; none gives 0
+  b.bytes += std::string(16, '\0');
+  for (std::uint16_t v : {3, 1, 3, 0, 5}) b.put(v);  // 3 text lines; lengths 1, 3, 0, 5
+  b.bytes += std::string("tP1 \xE3\xA3\xAE\xAB cMW deg\0\0sa bx\0y  ", 27);
+  for (float v : {0.0f, 1.5f, NAN, -2.0f, 0.01f, 2.5f, 3.0f, INFINITY}) b.put(v);
   WriteBytes(dir.file("a.rzs"), b.bytes);
-
   RzsReader r;
   r.Assign(dir.file("a.rzs"));
   r.ReadRzsHeader();
-  EXPECT_EQ(r.RzsColCount, 4);
-  EXPECT_EQ(r.RzsRowCount, 2);
-  EXPECT_EQ(r.RzsGroupCount, 3);
-  EXPECT_EQ(r.GroupTypeCode(1), 3);
-  EXPECT_EQ(r.GroupTypeCode(2), 0);
-  EXPECT_EQ(r.GroupTypeCode(3), 4);
-  EXPECT_EQ(r.RzsLineCount, 3);
+  EXPECT_EQ(r.RzsColCount * 100 + r.RzsRowCount * 10 + r.RzsLineCount, 423);
+  EXPECT_EQ(r.GroupTypeCode(1) * 100 + r.GroupTypeCode(2) * 10 + r.GroupTypeCode(3), 304);
   EXPECT_EQ(r.RzsNames[0][1], "P1 ") << "trailing blanks are kept";
-  EXPECT_EQ(r.RzsNames[0][2], "");
-  EXPECT_EQ(r.RzsNames[0][3], "\xE3\xA3\xAE\xAB ");
   EXPECT_EQ(r.RzsNames[1][3], std::string("deg\0\0", 5)) << "NULs are kept";
   EXPECT_EQ(r.RzsNames[2][3], std::string("x\0y  ", 5));
-
-  ASSERT_EQ(r.ReadRzsRow(), 0);
-  EXPECT_EQ(r.RzsRow[0], 0.0f);
-  EXPECT_EQ(r.RzsRow[1], 1.5f);
-  EXPECT_TRUE(std::isnan(r.RzsRow[2])) << "NaN passes unchanged";
-  EXPECT_EQ(r.RzsRow[3], -2.0f);
-  ASSERT_EQ(r.ReadRzsRow(), 0);
-  EXPECT_EQ(r.RzsRow[0], 0.01f);
-  EXPECT_TRUE(std::isinf(r.RzsRow[3]));
+  EXPECT_EQ(r.ReadRzsRow() + r.ReadRzsRow(), 0);
   EXPECT_EQ(r.ReadRzsRow(), -1);
-  EXPECT_EQ(r.RzsRowIndex, 2);
-  r.Close();
+  OscReader osc;
+  Points p;
+  FillSeries(2, p, 2, osc, r);  // values as read, NaN included
+  ASSERT_EQ(p.xy.size(), 2u);
+  EXPECT_TRUE(std::isnan(p.xy[0].second));
+  EXPECT_EQ(p.xy[1], std::pair(double(0.01f), 3.0));
   EXPECT_FALSE(r.IsOpen());
+  WriteBytes(dir.file("long.rzs"), MakeRzs(1, 70000));  // rows counted beyond 16 bits
+  r.Assign(dir.file("long.rzs"));
+  r.ReadRzsHeader();
+  while (r.ReadRzsRow() == 0) continue;
+  EXPECT_EQ(r.RzsRow[0], 0.01f * 69999);
 }
 
-TEST(RzsReader, NoRowsAndShortFiles) {
-  TempDir dir;
-  WriteBytes(dir.file("empty.rzs"), MakeRzs(3, 0));
-  RzsReader r;
-  r.Assign(dir.file("empty.rzs"));
-  r.ReadRzsHeader();
-  EXPECT_EQ(r.ReadRzsRow(), -1);
-
-  // Fewer rows than the header says: the missing row is the error, and the
-  // row before it stays as read.
-  std::string two = MakeRzs(3, 2);
-  WriteBytes(dir.file("cut.rzs"), two.substr(0, two.size() - 1));
-  r.Assign(dir.file("cut.rzs"));
-  r.ReadRzsHeader();
-  ASSERT_EQ(r.ReadRzsRow(), 0);
-  try {
-    r.ReadRzsRow();
-    FAIL();
-  } catch (const IoError& e) {
-    EXPECT_EQ(e.code(), kReadBeyondEof);
-    EXPECT_NE(std::string(e.what()).find("Read beyond end of file"), std::string::npos);
-  }
-  EXPECT_EQ(r.RzsRow[1], 10.0f);
-
-  r.Assign(dir.file("none.rzs"));
-  try {
-    r.ReadRzsHeader();
-    FAIL();
-  } catch (const IoError& e) {
-    EXPECT_EQ(e.code(), kFileNotFound);
-  }
-}
-
-// Counts the records cannot hold are refused by name, and the previous
-// header stays.
+// Counts the records cannot hold are refused by name; the previous header stays.
 TEST(RzsReader, CountsBeyondTheRecordsAreRefused) {
   TempDir dir;
   WriteBytes(dir.file("good.rzs"), MakeRzs(3, 1));
   RzsReader r;
   r.Assign(dir.file("good.rzs"));
   r.ReadRzsHeader();
-
-  auto header = [](int cols, int rows, int groups) {
+  auto file = [](int cols, int rows, int groups, int k, std::uint16_t lines, std::uint16_t len2) {
     RzsBuilder b;
-    b.i32(cols);
-    b.i32(rows);
-    b.i32(groups);
-    return b;
+    b.put(cols).put(rows).put(groups).put(k).bytes += std::string(2 + 22 + 8, '\0');
+    return b.put(lines).put(std::uint16_t{80}).put(len2).bytes;
   };
-  struct Case {
-    std::string bytes;
-    std::string says;
-  };
-  std::vector<Case> cases;
-  cases.push_back({header(16, 1, 0).bytes, "число столбцов 16"});
-  cases.push_back({header(0, 1, 0).bytes, "число столбцов 0"});
-  cases.push_back({header(-3, 1, 0).bytes, "число столбцов -3"});
-  cases.push_back({header(3, -1, 0).bytes, "число строк -1"});
-  cases.push_back({header(3, 1, 3).bytes, "число явлений 3 при 3 столбцах"});
-  cases.push_back({header(3, 1, -1).bytes, "число явлений -1"});
-  {
-    RzsBuilder b = header(3, 1, 1);
-    b.i32(-1);
-    b.raw("xx");
-    cases.push_back({b.bytes, "число записей -1"});
-  }
-  {
-    RzsBuilder b = header(3, 1, 1);
-    b.i32(256);
-    b.raw("xx");
-    cases.push_back({b.bytes, "число записей 256"});
-  }
-  {
-    RzsBuilder b = header(2, 1, 1);
-    b.group({1});
-    b.raw(std::string(8, '\0'));
-    b.u16(4);
-    cases.push_back({b.bytes, "число строк подписи 4"});
-  }
-  {
-    RzsBuilder b = header(2, 1, 1);
-    b.group({1});
-    b.raw(std::string(8, '\0'));
-    b.u16(1);
-    b.u16(80);
-    b.u16(81);
-    cases.push_back({b.bytes, "подпись столбца 2 длиной 81"});
-  }
-  for (const Case& c : cases) {
-    WriteBytes(dir.file("bad.rzs"), c.bytes);
-    r.Assign(dir.file("bad.rzs"));
-    try {
-      r.ReadRzsHeader();
-      ADD_FAILURE() << c.says;
-    } catch (const FileFormatError& e) {
-      EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
-      EXPECT_NE(std::string(e.what()).find("bad.rzs"), std::string::npos);
-    }
-    EXPECT_FALSE(r.IsOpen());
-    EXPECT_EQ(r.RzsColCount, 3);
-    EXPECT_EQ(r.RzsGroupCount, 2);
+  const std::pair<std::string, const char*> cases[] = {
+      {file(16, 1, 0, 0, 0, 0), "число столбцов 16"}, {file(0, 1, 0, 0, 0, 0), "число столбцов 0"},
+      {file(3, -1, 0, 0, 0, 0), "число строк -1"},     {file(3, 1, 3, 0, 0, 0), "число явлений 3 при 3 столбцах"},
+      {file(3, 1, -1, 0, 0, 0), "число явлений -1"},   {file(3, 1, 1, -1, 0, 0), "число записей -1"},
+      {file(3, 1, 1, 256, 0, 0), "число записей 256"}, {file(2, 1, 1, 1, 4, 0), "число строк подписи 4"},
+      {file(2, 1, 1, 1, 1, 81), "подпись столбца 2 длиной 81"}};
+  for (const auto& [bytes, says] : cases) {
+    WriteBytes(dir.file("bad.rzs"), bytes);
+    std::string why;
+    EXPECT_EQ(Exercise(r, dir.file("bad.rzs"), &why), -2) << says;
+    EXPECT_NE(why.find(says), std::string::npos) << why;
+    EXPECT_NE(why.find("bad.rzs"), std::string::npos) << why;
     EXPECT_EQ(r.RzsNames[0][1], "P1  ");
   }
 }
 
-TEST(RzsReader, LargestHeaderAndRowCountBeyond16Bits) {
+// Every prefix: refused while the header is short, no point while a row is
+// missing, all points once whole; then every header byte changed.
+TEST(DamagedResultFile, EveryPrefixAndHeaderByte) {
   TempDir dir;
-  RzsBuilder b;
-  b.i32(15);
-  b.i32(70000);
-  b.i32(14);
-  for (int g = 0; g < 14; ++g) b.group(std::vector<std::uint8_t>(255, static_cast<std::uint8_t>(g)));
-  b.raw(std::string(60, '\0'));
-  b.u16(3);
-  for (int j = 0; j < 15; ++j) b.u16(80);
-  b.raw(std::string(3 * 15 * 80, 'a'));
-  std::string head = b.bytes;
-  for (int r = 0; r < 70000; ++r)
-    for (int j = 0; j < 15; ++j) b.f32(static_cast<float>(r));
-  WriteBytes(dir.file("big.rzs"), b.bytes);
+  const std::string full = MakeRzs(4, 3), path = dir.file("t.rzs");
+  const std::size_t header = full.size() - 3 * 4 * 4;
   RzsReader r;
-  r.Assign(dir.file("big.rzs"));
-  r.ReadRzsHeader();
-  EXPECT_EQ(r.GroupTypeCode(14), 13);
-  EXPECT_EQ(r.RowsOffset(), static_cast<std::int64_t>(head.size()));
-  int rows = 0;
-  while (r.ReadRzsRow() == 0) ++rows;
-  EXPECT_EQ(rows, 70000);
-  EXPECT_EQ(r.RzsRow[14], 69999.0f);
+  for (std::size_t len = 0; len <= full.size(); ++len) {
+    WriteBytes(path, full.substr(0, len));
+    EXPECT_EQ(Exercise(r, path), len < header ? -1 : len < full.size() ? 0 : 3 * 3) << len;
+  }
+  int refused = 0;
+  for (std::size_t at = 0; at < header; ++at)
+    for (char v : {'\x00', '\x01', '\x03', '\x10', '\x51', '\x80', '\xFF'}) {
+      WriteBytes(path, std::string(full).replace(at, 1, 1, v));
+      refused += Exercise(r, path) < 0;
+    }
+  EXPECT_GT(refused, 0);
 }
