@@ -1,18 +1,17 @@
+// The exponent-format export converter.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
-#include <vector>
 
 #include "common/rtl_file.h"
 #include "common/tokenizer.h"
 #include "model/core/dat_mod1.h"
 #include "model/core/exp_convert.h"
+#include "runcore_fixture.h"
 
 namespace fs = std::filesystem;
 using namespace kv;
@@ -24,21 +23,17 @@ const std::string kLine = " .125E+02  .5E+00 -.25E-01  .10E+01  .300E+02 ";
 const std::string kLineOut = "  12.5  0.5  -0.025  1.0  30.0";
 
 TEST(ExpNumberText, ListedCasesKeepTheirText) {
-  const struct {
-    bool neg;
-    const char* m;
-    int e;  // signed exponent
-    const char* want;
-  } cases[] = {{false, "125", 2, "12.5"},          {false, "125", 0, "0.125"},       {false, "125", -1, "0.0125"},
-               {false, "125", -3, "0.000125"},     {true, "125", -1, "-0.0125"},     {false, "1234567", -3, "0.00012345"},
-               {true, "1234567", -3, "-0.0001234"}, {false, "125", -8, "0.00000000"}, {false, "5", 1, "5."},
-               {false, "123456789012", 8, "12345678.9"}, {true, "1234567890", 8, "-12345678."}};
+  const struct { bool neg; const char* m; int e; const char* want; } cases[] = {  // e: the signed exponent
+      {false, "125", 2, "12.5"}, {false, "125", 0, "0.125"}, {false, "125", -1, "0.0125"},
+      {false, "125", -3, "0.000125"}, {true, "125", -1, "-0.0125"}, {false, "1234567", -3, "0.00012345"},
+      {true, "1234567", -3, "-0.0001234"}, {false, "125", -8, "0.00000000"}, {false, "5", 1, "5."}, {false, "123456789012", 8, "12345678.9"},
+      {true, "1234567890", 8, "-12345678."}};
   for (const auto& c : cases) EXPECT_EQ(ExpNumberText(c.neg, c.m, c.e < 0, std::abs(c.e)), c.want) << c.m << " " << c.e;
   EXPECT_EQ(ExpNumberText(false, "125", true, 0), "0.125");
 }
 
 // Every exponent, 0 to 99 of either sign, gives the input's value to the
-// precision of the text; zeros pad where the rules above give no place.
+// precision of the text; zeros pad where the listed rules give no place.
 TEST(ExpNumberText, ValueOfEveryExponent) {
   std::mt19937 rng(7);
   for (int b = 0; b <= 99; ++b)
@@ -72,47 +67,33 @@ TEST(ExpText, LinesHeaderAndLayoutErrors) {
   // Every prefix of a valid export converts or names a data line.
   std::string full = kHeader;
   for (int i = 0; i < 3; ++i) full += " .20000000E-01 -.11000000E+03  .50000000E+00  .10000000E+03 -.12500000E-03 \r\n";
-  for (std::size_t n = 0; n <= full.size(); ++n) {
-    if (!ConvertExpText(std::string_view(full).substr(0, n), out, &bad)) {
-      EXPECT_GE(bad, 8u) << n;
-    }
-  }
+  for (std::size_t n = 0; n <= full.size(); ++n)
+    EXPECT_TRUE(ConvertExpText(std::string_view(full).substr(0, n), out, &bad) || bad >= 8) << n;
+
+  std::string shipped;
+  ASSERT_TRUE(ConvertExpText(ReadWholeFile(std::string(KV_SOURCE_DIR) + "/examples/async_export.exp"), shipped));
+  EXPECT_EQ(std::count(shipped.begin(), shipped.end(), '\n'), 801);
 }
 
-TEST(ExpOutputName, BaseUpToTheFirstDot) {
-  EXPECT_EQ(ExpOutputName("run.exp"), "run.txt");
-  EXPECT_EQ(ExpOutputName("run.a.exp"), "run.txt");
-  EXPECT_EQ(ExpOutputName("run"), ".txt");
-  EXPECT_EQ(ExpOutputName("C:\\data\\run.exp"), "run.txt");
-}
-
-class ExpFileTest : public ::testing::Test {
+class ExpFileTest : public runcore_test::TempDirTest {
  protected:
   void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "expconv-XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    fs::current_path(dir_ = tmpl);
+    TempDirTest::SetUp();
     d.ui = &ui;
     d.BaseName = "earlier.txt";
   }
-  void TearDown() override {
-    fs::current_path(old_);
-    fs::remove_all(dir_);
-  }
-  static void Write(const std::string& name, const std::string& text) { std::ofstream(name, std::ios::binary) << text; }
   bool Convert(const std::string& name, std::string* path = nullptr) {
     d.ShortFileName = name;
     return ConvertExpFile(d, path);
   }
-  struct Ui : ModelUi {
-    void Warning(const std::string& text) override { warnings.push_back(text); }
-    std::vector<std::string> warnings;
-  } ui;
-  fs::path old_ = fs::current_path(), dir_;
+  runcore_test::RecordingUi ui;
   DatMod1 d;
 };
 
 TEST_F(ExpFileTest, ConvertsBesideTheInputAndReplacesAnOlderOutput) {
+  EXPECT_EQ(ExpOutputName("run.exp"), "run.txt");
+  EXPECT_EQ(ExpOutputName("run"), ".txt");
+  EXPECT_EQ(ExpOutputName("C:\\data\\run.exp"), "run.txt");
   Write("run.a.exp", kHeader + kLine + "\n");
   Write("run.txt", "older");
   std::string path;
@@ -149,12 +130,6 @@ TEST_F(ExpFileTest, FailuresWarnOnceAndWriteNothing) {
   EXPECT_EQ(ReadWholeFile("bad.txt"), "old");
   EXPECT_TRUE(fs::is_directory("dir.txt"));
   EXPECT_EQ(ReadWholeFile("same.txt"), kHeader + kLine + "\n");
-}
-
-TEST(ExpExamples, ShippedExportConverts) {
-  std::string out;
-  ASSERT_TRUE(ConvertExpText(ReadWholeFile(std::string(KV_SOURCE_DIR) + "/examples/async_export.exp"), out));
-  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 801);
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
+// The ".31" oscillogram from the run's records and "parl".
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "common/io_error.h"
@@ -10,6 +9,7 @@
 #include "common/rtl_file.h"
 #include "model/core/dat_mod1.h"
 #include "model/core/osc_writer.h"
+#include "runcore_fixture.h"
 
 namespace fs = std::filesystem;
 using namespace kv;
@@ -33,18 +33,12 @@ std::string Pattern(std::size_t n) {
   return s;
 }
 
-class OscWriterTest : public ::testing::Test {
+class OscWriterTest : public runcore_test::TempDirTest {
  protected:
   void SetUp() override {
-    ASSERT_NE(mkdtemp(dir_.data()), nullptr);
-    fs::current_path(dir_);
+    TempDirTest::SetUp();
     d.BaseName = "run";
   }
-  void TearDown() override {
-    fs::current_path(old_);
-    fs::remove_all(dir_);
-  }
-  static void Write(const std::string& name, const std::string& bytes) { std::ofstream(name, std::ios::binary) << bytes; }
   int Fails() {
     try {
       WriteOscillogramFile(d);
@@ -53,12 +47,10 @@ class OscWriterTest : public ::testing::Test {
     }
     return 0;
   }
-  fs::path old_ = fs::current_path();
-  std::string dir_ = (fs::temp_directory_path() / "oscwriter-XXXXXX").string();
   DatMod1 d;
 };
 
-TEST_F(OscWriterTest, SixteenPointsChannelMajor) {
+TEST_F(OscWriterTest, SixteenPointsChannelMajorThenNone) {
   Write("parl", Pattern(2500));  // only its first 1860 bytes are used
   d.emaTip.rewrite("ema.tip");   // the run may still hold it open
   const std::string ema = Records(16) + "torn";  // a record cut short is no sample
@@ -66,35 +58,32 @@ TEST_F(OscWriterTest, SixteenPointsChannelMajor) {
   d.SampleCount = 99;  // the records decide N
   WriteOscillogramFile(d);
   EXPECT_FALSE(fs::exists("ema.tip"));
-  const std::string f = ReadWholeFile("run.31");
+  std::string f = ReadWholeFile("run.31");
   ASSERT_EQ(f.size(), 104u + 64 * 16 + 1860);
   EXPECT_EQ(f.substr(0, 96), std::string(64, '\0') + std::string(16, '\1') + std::string(16, '\0'));
   EXPECT_EQ(f.substr(96, 8), std::string("\x10\x00\x10\x00\x0A\xD7\xA3\x3C", 8));
   for (unsigned k = 1; k <= 16; ++k)
     for (unsigned i = 0; i < 16; ++i) ASSERT_EQ(f.substr(osc31::SampleOffset(16, k, i), 4), Value(k - 1, i));
   EXPECT_EQ(f.substr(104 + 64 * 16), Pattern(1860));
-}
 
-TEST_F(OscWriterTest, NoSamplesAndASecondRunReplaces) {
-  Write("parl", Pattern(1860));
-  Write("ema.tip", Records(10));
+  Write("ema.tip", "");  // a second run replaces the file
   WriteOscillogramFile(d);
-  Write("ema.tip", "");
-  WriteOscillogramFile(d);
-  const std::string f = ReadWholeFile("run.31");
+  f = ReadWholeFile("run.31");
   ASSERT_EQ(f.size(), 1964u);
   EXPECT_EQ(f.substr(96, 4), std::string("\0\0\x10\0", 4));
+  EXPECT_EQ(f.substr(104), Pattern(1860));
 }
 
 // No half-written oscillogram: the old file stays, ema.tip goes, no temporary.
 TEST_F(OscWriterTest, FailuresLeaveTheOldFileAlone) {
+  fs::remove("parl");
   Write("run.31", "old");
   Write("ema.tip", Records(4));
   EXPECT_EQ(Fails(), kFileNotFound);  // no parl
   EXPECT_FALSE(fs::exists("ema.tip"));
   Write("parl", Pattern(1859));
   Write("ema.tip", Records(4));
-  EXPECT_EQ(Fails(), kReadBeyondEof);  // "Read beyond end of file"
+  EXPECT_EQ(Fails(), kReadBeyondEof);
   EXPECT_FALSE(fs::exists("ema.tip"));
   EXPECT_EQ(ReadWholeFile("run.31"), "old");
 

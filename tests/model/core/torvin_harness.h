@@ -2,19 +2,17 @@
 // Drives the per-sample step directly: a model with its sample file open on
 // a temporary file, inputs set per step, records read back.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <cmath>
-#include <array>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "common/rtl_file.h"
 #include "model/core/dat_mod1.h"
 #include "model/core/settings.h"
 #include "model/core/torvin_1.h"
@@ -22,52 +20,58 @@
 namespace torvin_test {
 
 using kv::DatMod1;
-using kv::TSampleRecord;
 
-// Channel numbers of the sample record.
-enum Ch {
-  kI = 0, kUline = 1, kP3 = 2, kQ3 = 3, kAngle = 4, kModeInd = 5, kDirOrPicked = 6, kSlipsOrSwings = 7,
-  kTripAngle1 = 8, kTripAngle2 = 9, kXeck = 10, kUxLine = 11, kTripCycle1 = 12, kTripCycle2 = 13,
-  kApnu1 = 14, kApnu2 = 15,
-};
+// Channels of the sample record.
+enum Ch { kI, kUline, kP3, kQ3, kAngle, kModeInd, kDirOrPicked, kSlipsOrSwings, kTripAngle1, kTripAngle2, kXeck,
+          kUxLine, kTripCycle1, kTripCycle2, kApnu1, kApnu2 };
 
-// Settings of a small system: UphNom = 100, X1 = 10, X3 = 0, no resistance,
-// every criterion off. Tests switch on what they exercise.
+// A small system: UphNom = 100, X1 = 10, X3 = 0, no resistance, every
+// criterion off. Tests switch on what they exercise.
 inline kv::TSettings BaseSettings() {
   kv::TSettings s;
   s.Unom = 173.205081f;
   s.Inom = 1;
   s.X1 = 10;
-  s.R1 = 0;
-  s.X3 = 0;
-  s.R3 = 0;
-  s.Zone1Percent = 80;
-  s.Zone2Percent = 80;
-  s.MaxSlipsPos = 100;
-  s.MaxSlipsNeg = 100;
+  s.Zone1Percent = s.Zone2Percent = 80;
+  s.MaxSlipsPos = s.MaxSlipsNeg = 100;
   s.GenKzPower = 300;
-  s.GenKzInertia = 1;
-  s.GenKzReactance = 1;
+  s.GenKzInertia = s.GenKzReactance = 1;
   return s;
 }
 
-// Inputs of one step.
+// Program-start state with the settings `s` and their thresholds.
+inline void Prepare(DatMod1& d, const kv::TSettings& s) {
+  d.ResetForRun();
+  kv::InitResultsGrid(d);
+  d.settings = s;
+  kv::DeriveThresholds(d);
+}
+inline DatMod1 Prepared(const kv::TSettings& s) {
+  DatMod1 d;
+  Prepare(d, s);
+  return d;
+}
+
+// Trip rows written so far (header excluded), one "time|type|parameter|value" line each.
+inline std::string RowsText(const DatMod1& d) {
+  std::string out;
+  for (std::size_t i = 1; i < d.results.ResultRow && i < d.results.cells.size(); ++i) {
+    const auto& r = d.results.cells[i];
+    out += r[0] + "|" + r[1] + "|" + r[2] + "|" + r[3] + "\n";
+  }
+  return out;
+}
+
 struct In {
   float I = 0, Uph = 0, Pa = 0, Qa = 0;
-  char marker = ' ';
 };
 
-// Inputs whose measured angle is `deg` (X3 = 0, K1 = 0) at phase voltage
-// `uph`, with a large current so that Xeck is small and positive.
-inline In AtAngle(double deg, float uph, float x1 = 10, float current = 100) {
-  const double r = 0.5 * uph * uph;
-  const double th = deg * M_PI / 180.0;
-  In in;
-  in.Uph = uph;
-  in.I = current;
-  in.Pa = static_cast<float>(r * std::sin(th) / x1);
-  in.Qa = static_cast<float>((r * std::cos(th) - static_cast<double>(uph) * uph) / x1);
-  return in;
+// Inputs whose measured angle is `deg` (X1 = 10, X3 = 0, K1 = 0) at phase
+// voltage `uph`, with a large current so that Xeck is small and positive.
+inline In AtAngle(double deg, float uph) {
+  const double r = 0.5 * uph * uph, th = deg * M_PI / 180.0;
+  return {100, uph, static_cast<float>(r * std::sin(th) / 10),
+          static_cast<float>((r * std::cos(th) - static_cast<double>(uph) * uph) / 10)};
 }
 
 class Harness {
@@ -80,10 +84,6 @@ class Harness {
     StartRun(s);
   }
   ~Harness() {
-    try {
-      d.emaTip.close();
-    } catch (...) {
-    }
     std::error_code ec;
     std::filesystem::remove(path_, ec);
   }
@@ -91,21 +91,14 @@ class Harness {
   // A new run on the same model: program-start state, fresh sample file.
   void StartRun(const kv::TSettings& s) {
     if (d.emaTip.isOpen()) d.emaTip.close();
-    d.ResetForRun();
-    kv::InitResultsGrid(d);
-    d.settings = s;
-    kv::DeriveThresholds(d);
+    Prepare(d, s);
     d.emaTip.rewrite(path_);
     t_ = 0;
   }
 
   void Step(const In& in) {
     d.SampleTime = t_;
-    d.I = in.I;
-    d.Uph = in.Uph;
-    d.Pa = in.Pa;
-    d.Qa = in.Qa;
-    d.LineMarker = in.marker;
+    std::tie(d.I, d.Uph, d.Pa, d.Qa) = std::tie(in.I, in.Uph, in.Pa, in.Qa);
     kv::ProcessSample(d);
     t_ = static_cast<double>(static_cast<long double>(t_) + 0.02L);
   }
@@ -114,29 +107,24 @@ class Harness {
   }
   double time() const { return t_; }
 
-  std::vector<TSampleRecord> Records() {
-    std::fflush(d.emaTip.handle());
-    std::ifstream f(path_, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-    std::vector<TSampleRecord> out(bytes.size() / sizeof(TSampleRecord));
-    if (!out.empty()) std::memcpy(out.data(), bytes.data(), out.size() * sizeof(TSampleRecord));
-    return out;
-  }
   std::string Bytes() {
     std::fflush(d.emaTip.handle());
-    std::ifstream f(path_, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    return kv::ReadWholeFile(path_);
+  }
+  std::size_t Records() { return Bytes().size() / sizeof(kv::TSampleRecord); }
+  // One channel over the run's records.
+  std::vector<float> Channel(int ch) {
+    const std::string bytes = Bytes();
+    std::vector<float> out(bytes.size() / sizeof(kv::TSampleRecord));
+    for (std::size_t i = 0; i < out.size(); ++i)
+      std::memcpy(&out[i], bytes.data() + i * sizeof(kv::TSampleRecord) + ch * sizeof(float), sizeof(float));
+    return out;
   }
   float Last(int ch) {
-    auto r = Records();
-    return r.empty() ? NAN : r.back().v[ch];
+    const auto c = Channel(ch);
+    return c.empty() ? NAN : c.back();
   }
-  // Trip rows written so far (the header row excluded).
-  std::vector<std::array<std::string, 4>> Rows() const {
-    std::vector<std::array<std::string, 4>> rows;
-    for (std::size_t i = 1; i < d.results.ResultRow && i < d.results.cells.size(); ++i) rows.push_back(d.results.cells[i]);
-    return rows;
-  }
+  std::string Rows() const { return RowsText(d); }
 
   DatMod1 d;
 
