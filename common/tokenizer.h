@@ -12,12 +12,19 @@ namespace kv {
 
 class NumberTokenizer {
  public:
-  // `name` is used in error messages only.
-  explicit NumberTokenizer(std::string text, std::string name = {});
+  // The runtime converted at most this many characters of one number.
+  static constexpr std::size_t kRealChars = 64;
+  static constexpr std::size_t kIntegerChars = 32;
+
+  // Reads `text` in place: it must outlive the tokenizer. `name` is used in
+  // error messages only.
+  explicit NumberTokenizer(std::string_view text, std::string name = {});
 
   // Next token (empty at end of file), skipping codes 0..32 first.
   std::string_view nextToken();
   long double readReal();       // 0 at end of file; IoError 106 when malformed
+  // readReal stored to float32; a value that does not fit is an FpError.
+  float readF32();
   std::int64_t readInteger();   // 0 at end of file; IoError 106 when malformed or out of 32-bit range
   // Skips the rest of the current line, its line end (LF, CR LF or CR) included.
   void skipLine();
@@ -31,9 +38,13 @@ class NumberTokenizer {
   std::size_t lineNumber() const;
   std::size_t position() const { return pos_; }
   const std::string& name() const { return name_; }
+  // "name, line N", for messages.
+  std::string where() const;
 
  private:
-  std::string text_;
+  [[noreturn]] void throwBadNumber(std::string_view token) const;
+
+  std::string_view text_;
   std::string name_;
   std::size_t pos_ = 0;
 };

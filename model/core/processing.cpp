@@ -12,7 +12,7 @@
 #include "common/decimal_format.h"
 #include "common/io_error.h"
 #include "common/rtl_file.h"
-#include "common/tokenizer.h"  // ParseReal
+#include "common/tokenizer.h"
 #include "common/xfloat.h"
 #include "model/core/dat_mod1.h"
 #include "model/core/osc_writer.h"
@@ -25,128 +25,10 @@ namespace kv {
 namespace {
 
 constexpr const char* kEmaTip = "ema.tip";
-constexpr std::ptrdiff_t kRealChars = 64;  // the runtime read at most this many characters of a real
 
 // Grid step and on-grid tolerance, extended constants as in the arithmetic of the device.
 constexpr ext kGridStep = 0.02L;
 constexpr ext kOnGrid = 0.0001L;
-
-// Powers of ten, exact in extended precision (5^27 < 2^64).
-constexpr auto kPow10 = [] {
-  std::array<ext, 28> p{};
-  p[0] = 1;
-  for (std::size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 10;
-  return p;
-}();
-
-constexpr bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
-constexpr bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-// Plain decimals with at most 18 significant digits, read from `q` on: the
-// digits as an exact integer and one exact power of ten give one correctly
-// rounded operation, the same value the general conversion gives, several
-// times faster. On success `q` is left after the number; false sends the
-// token to the general conversion.
-bool FastDecimal(const char*& q, const char* end, ext& out) {
-  const char* s = q;
-  bool neg = false;
-  if (s < end && (*s == '+' || *s == '-')) neg = *s++ == '-';
-  const char* const digitsFrom = s;
-  while (s < end && *s == '0') ++s;  // leading zeros carry no digit
-  std::uint64_t m = 0;
-  const char* const intFrom = s;
-  while (s < end && IsDigit(*s)) m = m * 10 + static_cast<unsigned>(*s++ - '0');
-  std::ptrdiff_t sig = s - intFrom;
-  bool anyDigit = s > digitsFrom;
-  std::ptrdiff_t frac = 0;
-  if (s < end && *s == '.') {
-    const char* const fracFrom = ++s;
-    if (sig == 0)
-      while (s < end && *s == '0') ++s;  // 0.00123: these zeros only scale
-    const char* const sigFrom = s;
-    while (s < end && IsDigit(*s)) m = m * 10 + static_cast<unsigned>(*s++ - '0');
-    sig += s - sigFrom;
-    frac = s - fracFrom;
-    anyDigit = anyDigit || frac > 0;
-  }
-  if (!anyDigit || sig > 18) return false;  // 18 digits: m < 2^63, nothing wrapped
-  int exp10 = 0;
-  if (s < end && (*s == 'e' || *s == 'E')) {
-    ++s;
-    bool eneg = false;
-    if (s < end && (*s == '+' || *s == '-')) eneg = *s++ == '-';
-    const char* const expFrom = s;
-    while (s < end && IsDigit(*s) && s - expFrom < 5) exp10 = exp10 * 10 + (*s++ - '0');
-    if (s == expFrom || s - expFrom > 4) return false;
-    if (eneg) exp10 = -exp10;
-  }
-  const std::ptrdiff_t k = frac - exp10;  // value = m / 10^k
-  const ext mx = static_cast<ext>(static_cast<std::int64_t>(m));
-  ext v;
-  if (m == 0)
-    v = 0;
-  else if (k >= 0 && k < 28)
-    v = mx / kPow10[static_cast<std::size_t>(k)];
-  else if (k < 0 && k > -28)
-    v = mx * kPow10[static_cast<std::size_t>(-k)];
-  else
-    return false;
-  out = neg ? -v : v;
-  q = s;
-  return true;
-}
-
-// A cursor over the processing file's text with the number reader's rules:
-// characters 0..32 before a number are skipped, a number ends at the next
-// such character, a line ends at LF, CR LF or CR.
-class Reader {
- public:
-  Reader(std::string_view text, const std::string& name)
-      : begin_(text.data()), p_(begin_), end_(begin_ + text.size()), name_(name) {}
-
-  std::size_t position() const { return static_cast<std::size_t>(p_ - begin_); }
-
-  char readChar() { return p_ < end_ ? *p_++ : '\0'; }
-
-  void skipLine() {
-    while (p_ < end_ && *p_ != '\n' && *p_ != '\r') ++p_;
-    if (p_ < end_ && *p_ == '\r') ++p_;
-    if (p_ < end_ && *p_ == '\n') ++p_;
-  }
-
-  // One real: 0 at end of file, IoError 106 when it does not convert.
-  ext readReal() {
-    while (p_ < end_ && IsBlank(*p_)) ++p_;
-    if (p_ == end_) return 0;
-    const char* const start = p_;
-    ext v = 0;
-    const char* q = start;
-    if (FastDecimal(q, end_, v) && (q == end_ || IsBlank(*q)) && q - start <= kRealChars) {
-      p_ = q;
-      return v;
-    }
-    while (p_ < end_ && !IsBlank(*p_)) ++p_;
-    const std::string_view token(start, static_cast<std::size_t>(std::min<std::ptrdiff_t>(p_ - start, kRealChars)));
-    if (ParseReal(token, v)) return v;
-    throw IoError(kInvalidNumeric, where() + ": \"" + std::string(token.substr(0, 40)) + "\"");
-  }
-
-  float readF32() {
-    const ext v = readReal();
-    const float f = static_cast<float>(v);
-    if (!std::isfinite(f)) [[unlikely]]
-      return StoreF32(v, where().c_str());  // throws: the value does not fit float32
-    return f;
-  }
-
-  std::string where() const { return name_ + ", line " + std::to_string(1 + std::count(begin_, p_, '\n')); }
-
- private:
-  const char* const begin_;
-  const char* p_;
-  const char* const end_;
-  const std::string& name_;
-};
 
 // Start of the trailing run of characters 0..32: lines that hold nothing
 // else at the end of the file are no data lines.
@@ -176,7 +58,7 @@ double NextGrid(double t) { return StoreF64(static_cast<ext>(t) + kGridStep, "gr
 void ResampleText(std::string_view text, const std::string& name,
                   const std::function<void(const GridPoint&)>& onPoint) {
   const std::size_t contentEnd = ContentEnd(text);
-  Reader tok(text, name);
+  NumberTokenizer tok(text, name);
 
   bool started = false;
   double nextGridTime = 0;

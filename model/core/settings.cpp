@@ -13,34 +13,15 @@ namespace kv {
 
 namespace {
 
-// The runtime read at most this many characters of one number; the rest of
-// the line is skipped anyway.
-constexpr std::size_t kRealChars = 64;
-constexpr std::size_t kIntegerChars = 32;
-
-[[noreturn]] void ThrowBadNumber(const NumberTokenizer& tok, std::string_view token) {
-  throw IoError(kInvalidNumeric, tok.name() + ", line " + std::to_string(tok.lineNumber()) + ": \"" +
-                                     std::string(token.substr(0, 40)) + "\"");
-}
-
 // One value and the skip of the rest of its line.
 float ReadF32(NumberTokenizer& tok) {
-  std::string_view t = tok.nextToken().substr(0, kRealChars);
-  long double v = 0;
-  if (!t.empty() && !ParseReal(t, v)) ThrowBadNumber(tok, t);
-  float f = static_cast<float>(v);
-  if (!std::isfinite(f)) {
-    const std::string what = "settings value, " + tok.name() + ", line " + std::to_string(tok.lineNumber());
-    f = StoreF32(v, what.c_str());  // throws: the value does not fit float32
-  }
+  const float f = tok.readF32();
   tok.skipLine();
   return f;
 }
 
 std::int64_t ReadInt(NumberTokenizer& tok) {
-  std::string_view t = tok.nextToken().substr(0, kIntegerChars);
-  std::int64_t v = 0;
-  if (!t.empty() && !ParseInteger(t, v)) ThrowBadNumber(tok, t);
+  const std::int64_t v = tok.readInteger();
   tok.skipLine();
   return v;
 }
