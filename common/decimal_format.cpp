@@ -118,6 +118,21 @@ std::string FormatFixed(long double v, int precision, int decimals, const std::s
   return Compose(x, decimals, decimals, decimalSep, std::string());
 }
 
+std::string FormatPattern(std::string_view pattern, long double v) {
+  pattern = pattern.substr(0, pattern.find(';'));
+  DecimalStyle style;
+  const std::size_t dot = pattern.find('.');
+  if (pattern.substr(0, dot).find(',') != std::string_view::npos) style.groupSep = g_groupSep;
+  if (dot != std::string_view::npos) {
+    for (char c : pattern.substr(dot + 1)) {
+      if (c == '0') ++style.minDecimals;
+      if (c == '0' || c == '#') ++style.maxDecimals;
+    }
+  }
+  style.decimalSep = g_decimalSep;
+  return FormatDecimal(v, style);
+}
+
 const std::string& SystemDecimalSeparator() { return g_decimalSep; }
 const std::string& SystemGroupSeparator() { return g_groupSep; }
 void SetSystemSeparators(const std::string& decimalSep, const std::string& groupSep) {

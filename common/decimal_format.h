@@ -3,6 +3,7 @@
 // taken to 18 significant decimal digits, then rounded at the wanted place
 // with ties away from zero (so 0.0625 with 3 decimals gives 0.063).
 #include <string>
+#include <string_view>
 
 namespace kv {
 
@@ -19,6 +20,12 @@ std::string FormatDecimal(long double v, const DecimalStyle& style);
 // significant digits; exponent form when the integer part needs more digits
 // than `precision` (the class library's fixed format).
 std::string FormatFixed(long double v, int precision, int decimals, const std::string& decimalSep);
+
+// A number through a display pattern such as "#,##0.###": "," in the
+// integer part asks for thousands grouping, after "." each "0" is a place
+// always shown and each "#" one shown when not zero. Only the part before a
+// ";" counts. The separators are the system's.
+std::string FormatPattern(std::string_view pattern, long double v);
 
 // The process-wide separators the windows set from the system locale at start
 // (tests pin them); the Qt-free code reads them from here.

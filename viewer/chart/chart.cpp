@@ -700,18 +700,7 @@ void ChartAxis::DrawAxisTitleAt(int x, int y) {
 }
 
 QString ChartAxis::FormatFloat(const QString& format, double v) {
-  if (std::isnan(v)) return QStringLiteral("NAN");
-  if (std::isinf(v)) return v > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
-  QString f = format.section(QLatin1Char(';'), 0, 0);
-  int dot = f.indexOf(QLatin1Char('.'));
-  QString intPart = dot < 0 ? f : f.left(dot);
-  QString frac = dot < 0 ? QString() : f.mid(dot + 1);
-  DecimalStyle st;
-  st.minDecimals = static_cast<int>(frac.count(QLatin1Char('0')));
-  st.maxDecimals = st.minDecimals + static_cast<int>(frac.count(QLatin1Char('#')));
-  st.decimalSep = SystemDecimalSeparator();
-  if (intPart.contains(QLatin1Char(','))) st.groupSep = SystemGroupSeparator();
-  return QString::fromStdString(FormatDecimal(static_cast<long double>(v) + 0.0L, st));
+  return QString::fromStdString(FormatPattern(format.toStdString(), v));
 }
 
 // ---------------------------------------------------------------- titles, legend
