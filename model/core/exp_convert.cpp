@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "common/io_error.h"
+#include "common/tokenizer.h"
 #include "common/rtl_file.h"
 #include "model/core/dat_mod1.h"
 #include "model/core/processing.h"
@@ -103,14 +104,9 @@ bool ConvertExpLine(std::string_view line, std::string& out) {
 bool ConvertExpText(std::string_view input, std::string& output, std::size_t* badLine) {
   std::string out;
   std::size_t lineNo = 0;
-  std::size_t pos = 0;
-  while (pos < input.size()) {
-    std::size_t end = input.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) end = input.size();
-    std::string_view line = input.substr(pos, end - pos);
-    pos = end;
-    if (pos < input.size() && input[pos] == '\r') ++pos;
-    if (pos < input.size() && input[pos] == '\n' && (pos == end || input[pos - 1] == '\r')) ++pos;
+  NumberTokenizer lines(input);  // its lines end at LF, CR LF or CR
+  while (!lines.eof()) {
+    const std::string line = lines.readLine();
     ++lineNo;
     if (lineNo <= kHeaderLines || IsBlankLine(line)) continue;
     std::string converted;
