@@ -30,14 +30,6 @@ constexpr const char* kEmaTip = "ema.tip";
 constexpr ext kGridStep = 0.02L;
 constexpr ext kOnGrid = 0.0001L;
 
-// Start of the trailing run of characters 0..32: lines that hold nothing
-// else at the end of the file are no data lines.
-std::size_t ContentEnd(std::string_view text) {
-  std::size_t e = text.size();
-  while (e > 0 && static_cast<unsigned char>(text[e - 1]) <= 32) --e;
-  return e;
-}
-
 struct Raw {
   float c[4];  // columns 2..5, unscaled
 };
@@ -57,7 +49,6 @@ double NextGrid(double t) { return StoreF64(static_cast<ext>(t) + kGridStep, "gr
 
 void ResampleText(std::string_view text, const std::string& name,
                   const std::function<void(const GridPoint&)>& onPoint) {
-  const std::size_t contentEnd = ContentEnd(text);
   NumberTokenizer tok(text, name);
 
   bool started = false;
@@ -77,7 +68,8 @@ void ResampleText(std::string_view text, const std::string& name,
     onPoint(p);
   };
 
-  while (tok.position() < contentEnd) {
+  // Lines that hold nothing but bytes 0..32 at the end of the file are no data lines.
+  while (!tok.atContentEnd()) {
     const char marker = tok.readChar();
     if (marker == '%') {
       tok.skipLine();

@@ -15,6 +15,7 @@
 #include "runcore_fixture.h"
 
 using namespace kv;
+using namespace std::string_literals;
 namespace fs = std::filesystem;
 
 namespace {
@@ -130,9 +131,12 @@ TEST(Resample, NumbersReadExactlyAsTheGeneralConversionOrFail) {
   EXPECT_EQ(Points(" " + t64 + "5 0 0 0 0\n").at(0).SampleTime, 1e63);
   EXPECT_EQ(Points(" 0.5\t1.5\t2\t3\t4\n").at(0).I, 2.0f);
 
-  // Anything glued to a number is error 106 naming the line.
-  for (const char* bad : {"1.5.3", "1e", "1e+", "+", ".", "1.5x", "--1", "1,5"}) {
-    const std::string e = runcore_test::Thrown([&] { Points(std::string(" 0 100 1 0 0\n ") + bad + " 0 0 0 0\n"); });
+  // Anything glued to a number is error 106 naming the line; so is a NUL or
+  // another control byte, inside a number or between two.
+  const std::string bads[] = {"1.5.3", "1e", "1e+", "+", ".", "1.5x", "--1", "1,5", "0.02 0.0\0" "2"s,
+                              "0.02 0.0 \0 2"s, "0.02\x01", "0.02 1\x1a"};
+  for (const std::string& bad : bads) {
+    const std::string e = runcore_test::Thrown([&] { Points(" 0 100 1 0 0\n " + bad + " 0 0 0 0\n"); });
     EXPECT_EQ(e.rfind("106 ", 0), 0u) << bad << ": " << e;
     EXPECT_NE(e.find("run.txt, line 2"), std::string::npos) << e;
   }
