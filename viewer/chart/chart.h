@@ -194,6 +194,8 @@ class ChartAxis {
   void SetTitleCaption(const QString& text);
   const QFont& TitleFont() const { return titleFont_; }
   void SetTitleFont(const QFont& f);
+  QColor TitleFontColor() const { return titleColor_; }
+  void SetTitleFontColor(const QColor& c);
   const QFont& LabelsFont() const { return labelsFont_; }
   void SetLabelsFont(const QFont& f);
   const QPen& AxisPen() const { return axisPen_; }  // the axis line
@@ -241,6 +243,7 @@ class ChartAxis {
   bool grid_ = false;
   QString titleCaption_;
   QFont titleFont_, labelsFont_;
+  QColor titleColor_{Qt::black};
   QPen axisPen_{QColor(Qt::black), 2};
   // Range and geometry of the last layout (the range is refreshed lazily).
   mutable double curMin_ = 0, curMax_ = 0;
@@ -259,6 +262,8 @@ class ChartTitle {
   void SetAlignment(Qt::Alignment a);
   const QFont& Font() const { return font_; }
   void SetFont(const QFont& f);
+  QColor FontColor() const { return fontColor_; }
+  void SetFontColor(const QColor& c);
 
  private:
   friend class Chart;
@@ -268,6 +273,7 @@ class ChartTitle {
   bool visible_ = true;
   Qt::Alignment align_ = Qt::AlignHCenter;
   QFont font_;
+  QColor fontColor_{Qt::black};
 };
 
 // Legend at the bottom: one item per active series shown in the legend, in
@@ -280,6 +286,8 @@ class ChartLegend {
   void SetColor(const QColor& c);
   const QFont& Font() const { return font_; }
   void SetFont(const QFont& f);
+  QColor FontColor() const { return fontColor_; }  // of the item texts
+  void SetFontColor(const QColor& c);
   int ColorWidth() const { return colorWidth_; }  // width of the colour box
   void SetColorWidth(int w);
 
@@ -290,6 +298,7 @@ class ChartLegend {
   bool visible_ = true;
   QColor color_ = Qt::white;
   QFont font_;
+  QColor fontColor_{Qt::black};
   int colorWidth_ = 30;
 };
 
@@ -388,8 +397,8 @@ class Chart : public QWidget {
   std::function<void()> OnUndoZoom;
   std::function<void()> OnPageChange;
   // Once per legend item per pass (index = position in the legend), with the
-  // canvas font set to the legend font; the text is then written in the
-  // canvas font as the hook leaves it.
+  // canvas font and pen set to the legend font and its colour; the text is
+  // then written in the canvas font and pen colour as the hook leaves them.
   std::function<void(int index, QString& text)> OnGetLegendText;
   // Before each legend item is drawn: x of its text, y of its top, x of its
   // colour box.

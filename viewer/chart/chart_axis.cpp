@@ -138,6 +138,12 @@ void ChartAxis::SetTitleCaption(const QString& text) {
   if (!chart_->pass_) Changed(false);
 }
 
+void ChartAxis::SetTitleFontColor(const QColor& c) {
+  if (titleColor_ == c) return;
+  titleColor_ = c;
+  Changed(false);
+}
+
 void ChartAxis::SetTitleFont(const QFont& f) {
   if (titleFont_ == f) return;
   titleFont_ = f;
@@ -197,7 +203,7 @@ void ChartAxis::DrawAxisTitleAt(int x, int y) {
   QRect r(0, 0, fm.horizontalAdvance(titleCaption_) + 2, fm.height());
   r.moveCenter(QPoint(x, y));
   if (p->brush().style() != Qt::NoBrush) p->fillRect(r, p->brush());
-  p->setPen(Qt::black);
+  p->setPen(titleColor_);
   p->drawText(r, Qt::AlignCenter, titleCaption_);
   p->restore();
 }
@@ -299,7 +305,7 @@ void Chart::DrawAxis(Pass& ps, ChartAxis& a, int labelsPos, int titlePos, int ax
   }
   if (!a.titleCaption_.isEmpty()) {
     p.setFont(a.titleFont_);
-    p.setPen(Qt::black);
+    p.setPen(a.titleColor_);
     QFontMetrics tfm(a.titleFont_);
     int w = tfm.horizontalAdvance(a.titleCaption_);
     if (a.horizontal_)

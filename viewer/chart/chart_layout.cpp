@@ -37,6 +37,12 @@ void ChartTitle::SetFont(const QFont& f) {
   chart_->Invalidate(false);
 }
 
+void ChartTitle::SetFontColor(const QColor& c) {
+  if (fontColor_ == c) return;
+  fontColor_ = c;
+  chart_->Invalidate(false);
+}
+
 void ChartLegend::SetVisible(bool on) {
   if (visible_ == on) return;
   visible_ = on;
@@ -52,6 +58,12 @@ void ChartLegend::SetColor(const QColor& c) {
 void ChartLegend::SetFont(const QFont& f) {
   if (font_ == f) return;
   font_ = f;
+  chart_->Invalidate(false);
+}
+
+void ChartLegend::SetFontColor(const QColor& c) {
+  if (fontColor_ == c) return;
+  fontColor_ = c;
   chart_->Invalidate(false);
 }
 
@@ -97,8 +109,10 @@ void Chart::Layout(Pass& ps) {
       it.s = s.get();
       it.text = s->Title();
       p.setFont(legend_.font_);
+      p.setPen(legend_.fontColor_);
       if (OnGetLegendText) OnGetLegendText(static_cast<int>(ps.legend.size()), it.text);
       it.font = p.font();
+      it.color = p.pen().color();
       ps.legend.push_back(it);
     }
   }
@@ -184,7 +198,7 @@ void Chart::DrawTitle(Pass& ps, ChartTitle& t, int top) {
   if (!t.visible_ || t.text_.isEmpty()) return;
   QPainter& p = *ps.p;
   p.setFont(t.font_);
-  p.setPen(Qt::black);
+  p.setPen(t.fontColor_);
   QFontMetrics fm(t.font_);
   Qt::Alignment h = t.align_ & Qt::AlignHorizontal_Mask;
   if (!h) h = Qt::AlignHCenter;
@@ -211,7 +225,7 @@ void Chart::DrawLegend(Pass& ps) {
       DrawPointer(p, pts->Style(), xColor + cw / 2, mid, pts->HorizSize(), pts->VertSize(), pts->SeriesColor());
     }
     p.setFont(it.font);
-    p.setPen(Qt::black);
+    p.setPen(it.color);
     p.drawText(QRect(x, y, it.textRect.width(), it.textRect.height()), Qt::AlignLeft | Qt::AlignVCenter, it.text);
   }
 }
