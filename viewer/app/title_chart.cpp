@@ -75,14 +75,14 @@ void WriteTitle(kv::ChartTitle& t, const QPlainTextEdit& memo, const QGroupBox* 
     if (item >= 0 && item < 3) t.SetAlignment(kAlignments[item]);
     const vistrel::TextFont f = vistrel::WidgetFont(memo);
     t.SetFont(f.Font);
-    t.SetFontColor(f.Color);
+    t.SetColor(f.Color);
     t.SetText(lines);
   }
   t.SetVisible(!lines.isEmpty());
 }
 
 void ReadTitle(const kv::ChartTitle& t, QPlainTextEdit& memo, QGroupBox* alignGroup) {
-  vistrel::SetWidgetFont(memo, {t.Font(), t.FontColor()});
+  vistrel::SetWidgetFont(memo, {t.Font(), t.Color()});
   memo.setPlainText(t.Text().join(QLatin1Char('\n')));
   TFormTitle::SetItemIndex(alignGroup, AlignmentItem(t.Alignment()));
 }
@@ -200,7 +200,7 @@ void TFormTitle::FormCreate() {
   const kv::GraphState& g = graph_.Graph;
 
   const kv::ChartAxis& axis = chart.LeftAxis();
-  vistrel::SetWidgetFont(*LeftAxis, {axis.TitleFont(), axis.TitleFontColor()});
+  vistrel::SetWidgetFont(*LeftAxis, {axis.TitleFont(), axis.TitleColor()});
   for (int k = 0; k < g.TypeGroupCount && k < kv::kMaxTypeGroups; ++k)
     LeftAxis->addItem(QString::fromStdString(g.TypeGroups[static_cast<std::size_t>(k)].Caption));
   LeftAxis->setCurrentIndex(-1);
@@ -223,7 +223,7 @@ void TFormTitle::FormCreate() {
   Factors->setCurrentIndex(-1);
 
   // Unused working fonts start as the legend's.
-  const vistrel::TextFont legend{chart.Legend().Font(), chart.Legend().FontColor()};
+  const vistrel::TextFont legend{chart.Legend().Font(), Qt::black};
   FFactorFonts.fill(legend);
   for (std::size_t k = 0; k < factorSlots_.size(); ++k)
     FFactorFonts[k] = vistrel::WidgetFont(*graph_.FFactorLabels[static_cast<std::size_t>(factorSlots_[k])]);
@@ -277,7 +277,7 @@ void TFormTitle::OKBtnClick() {
   const vistrel::TextFont captions = vistrel::WidgetFont(*LeftAxis);
   const int height = vistrel::FontHeight(captions.Font);
   chart.LeftAxis().SetTitleFont(captions.Font);
-  chart.LeftAxis().SetTitleFontColor(captions.Color);
+  chart.LeftAxis().SetTitleColor(captions.Color);
   chart.Legend().SetFont(vistrel::WithHeight(chart.Legend().Font(), height));
 
   for (int k = 0; k < g.TypeGroupCount && k < kv::kMaxTypeGroups && k < LeftAxis->count(); ++k)

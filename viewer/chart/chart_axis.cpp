@@ -138,16 +138,16 @@ void ChartAxis::SetTitleCaption(const QString& text) {
   if (!chart_->pass_) Changed(false);
 }
 
-void ChartAxis::SetTitleFontColor(const QColor& c) {
-  if (titleColor_ == c) return;
-  titleColor_ = c;
-  Changed(false);
-}
-
 void ChartAxis::SetTitleFont(const QFont& f) {
   if (titleFont_ == f) return;
   titleFont_ = f;
   Changed(false);
+}
+
+void ChartAxis::SetTitleColor(const QColor& c) {
+  if (titleColor_ == c) return;
+  titleColor_ = c;
+  if (!chart_->pass_) Changed(false);
 }
 
 void ChartAxis::SetLabelsFont(const QFont& f) {
@@ -290,12 +290,14 @@ void Chart::DrawAxis(Pass& ps, ChartAxis& a, int labelsPos, int titlePos, int ax
   a.labelsPixelPos_ = labelsPos;
   for (double v : values) {
     QString text = ChartAxis::FormatFloat(a.format_, v);
+    const int px = a.ValueToPixel(v);
     p.setFont(a.labelsFont_);
+    a.labelValue_ = v;
+    a.labelPixelPos_ = px;
     if (OnGetAxisLabel) OnGetAxisLabel(a, nullptr, -1, text);
     if (text.isEmpty()) continue;
     p.setFont(a.labelsFont_);
     p.setPen(Qt::black);
-    int px = a.ValueToPixel(v);
     int w = fm.horizontalAdvance(text);
     if (a.horizontal_)
       p.drawText(QRect(px - w / 2 - 1, labelsPos, w + 2, fm.height()), Qt::AlignCenter, text);

@@ -31,15 +31,15 @@ void ChartTitle::SetAlignment(Qt::Alignment a) {
   chart_->Invalidate(false);
 }
 
-void ChartTitle::SetFont(const QFont& f) {
-  if (font_ == f) return;
-  font_ = f;
+void ChartTitle::SetColor(const QColor& c) {
+  if (color_ == c) return;
+  color_ = c;
   chart_->Invalidate(false);
 }
 
-void ChartTitle::SetFontColor(const QColor& c) {
-  if (fontColor_ == c) return;
-  fontColor_ = c;
+void ChartTitle::SetFont(const QFont& f) {
+  if (font_ == f) return;
+  font_ = f;
   chart_->Invalidate(false);
 }
 
@@ -58,12 +58,6 @@ void ChartLegend::SetColor(const QColor& c) {
 void ChartLegend::SetFont(const QFont& f) {
   if (font_ == f) return;
   font_ = f;
-  chart_->Invalidate(false);
-}
-
-void ChartLegend::SetFontColor(const QColor& c) {
-  if (fontColor_ == c) return;
-  fontColor_ = c;
   chart_->Invalidate(false);
 }
 
@@ -109,7 +103,7 @@ void Chart::Layout(Pass& ps) {
       it.s = s.get();
       it.text = s->Title();
       p.setFont(legend_.font_);
-      p.setPen(legend_.fontColor_);
+      p.setPen(Qt::black);
       if (OnGetLegendText) OnGetLegendText(static_cast<int>(ps.legend.size()), it.text);
       it.font = p.font();
       it.color = p.pen().color();
@@ -198,7 +192,7 @@ void Chart::DrawTitle(Pass& ps, ChartTitle& t, int top) {
   if (!t.visible_ || t.text_.isEmpty()) return;
   QPainter& p = *ps.p;
   p.setFont(t.font_);
-  p.setPen(t.fontColor_);
+  p.setPen(t.color_);
   QFontMetrics fm(t.font_);
   Qt::Alignment h = t.align_ & Qt::AlignHorizontal_Mask;
   if (!h) h = Qt::AlignHCenter;

