@@ -15,6 +15,7 @@
 #include <limits>
 
 #include "viewer/app/chang_axis_new.h"
+#include "viewer/app/chang_line_pen.h"
 #include "viewer/app/glyphs.h"
 #include "viewer/app/tool_form.h"
 #include "viewer/app/tras.h"
@@ -323,6 +324,7 @@ void TFormGraph::FormCreate() {
     m->SetActive(false);
     FMarkSeries[static_cast<std::size_t>(slot)] = m;
   }
+  ConnectMarks();
 }
 
 void TFormGraph::SetIndicator(const QString& text) {
@@ -388,11 +390,13 @@ void TFormGraph::GrhTitlSBtnClick() {
 
 void TFormGraph::SpeedButton1Click() {
   if (Graph.FShownRows == 0) return;
-  // The line-style dialog opens here.
+  TFormBrush dlg(*this);
+  if (ExecModal) ExecModal(dlg);
 }
 
 void TFormGraph::SpeedButton3Click() {
   if (FormTool && ExecModal) ExecModal(*FormTool);  // its changes act at once; the result is not used
+  ApplyMarkOptions();
   Chart1->Repaint();
 }
 
