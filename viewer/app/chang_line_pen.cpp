@@ -3,7 +3,6 @@
 #include <QButtonGroup>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -14,6 +13,7 @@
 #include <QTableWidget>
 #include <algorithm>
 
+#include "viewer/app/chang_axis_new.h"
 #include "viewer/app/color_chooser.h"
 #include "viewer/app/draw_series_marks.h"
 #include "viewer/app/graph_mode.h"
@@ -79,6 +79,12 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, 
 // The standard custom colours of the dialog, as the class library writes
 // them ("ColorA=C6D7D5", "ColorB=9DBB44": blue, green, red).
 std::vector<QColor> StartCustomColors() { return {vistrel::FromBgr(0xC6D7D5), vistrel::FromBgr(0x9DBB44)}; }
+
+// Text of the phenomena dialog's grid of shown phenomena.
+QString ShownRowText(int c, int r) {
+  const QTableWidgetItem* item = FormAxis && FormAxis->ListLeftAxis ? FormAxis->ListLeftAxis->item(r, c) : nullptr;
+  return item ? item->text() : QString();
+}
 
 vistrel::QtColorChooser& DefaultChooser() {
   static vistrel::QtColorChooser chooser;
@@ -172,11 +178,9 @@ void TFormBrush::FormCreate() {
   }
   for (int i = 1; i <= n_; ++i) {
     const int slot = g.FSlotOfRow[static_cast<std::size_t>(i - 1)];
-    const kv::TSeriesRec& rec = g.SeriesRecs[static_cast<std::size_t>(std::min(slot, kv::kSlotCount - 1))];
     StringGrid1->item(i - 1, 0)->setText(QString::number(i));
-    StringGrid1->item(i - 1, 2)->setText(QString::fromStdString(rec.Name));
-    StringGrid1->item(i - 1, 3)->setText(QStringLiteral("Файл: ") +
-                                         QFileInfo(QString::fromStdString(rec.FileName)).fileName());
+    StringGrid1->item(i - 1, 2)->setText(ShownRowText(1, i - 1));
+    StringGrid1->item(i - 1, 3)->setText(ShownRowText(2, i - 1));
     auto* box = new TPaintBox();
     if (slot < kv::kSlotCount) box->Pen = graph_.Series[static_cast<std::size_t>(slot)]->LinePen();
     box->Color = graph_.Chart1->BackColor();

@@ -110,9 +110,6 @@ class TFormGraph : public QWidget {
   void Series2AfterDrawValues(kv::ChartSeries& Sender);
   void Chart1GetLegendText(int Index, QString& LegendText);
   void Chart1GetLegendPos(int Index, int& X, int& Y, int& XColor);
-  // Empties the slot's figure markers; the phenomena dialog calls it when it
-  // frees the slot, so a reused slot never shows an earlier phenomenon's.
-  void ClearSlotMarks(int slot);
   // After the options dialog: markers switched off take every figure along.
   void ApplyMarkOptions();
 

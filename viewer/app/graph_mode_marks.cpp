@@ -52,13 +52,9 @@ void TFormGraph::ConnectMarks() {
   Chart1->OnGetLegendPos = [this](int index, int& x, int& y, int& xColor) { Chart1GetLegendPos(index, x, y, xColor); };
 }
 
-void TFormGraph::ClearSlotMarks(int slot) {
-  if (slot >= 0 && slot < kv::kSlotCount) FMarkSeries[static_cast<std::size_t>(slot)]->ClearPoints();
-}
-
 void TFormGraph::ApplyMarkOptions() {
   if (ReadMarkOptions().on) return;
-  for (int slot = 0; slot < kv::kSlotCount; ++slot) ClearSlotMarks(slot);
+  for (kv::PointSeries* m : FMarkSeries) m->ClearPoints();
 }
 
 void TFormGraph::Series2AfterDrawValues(kv::ChartSeries& S) {

@@ -19,6 +19,7 @@
 #include <cmath>
 #include <functional>
 
+#include "viewer/app/chang_axis_new.h"
 #include "viewer/app/chang_line_pen.h"
 #include "viewer/app/color_chooser.h"
 #include "viewer/app/graph_mode.h"
@@ -70,8 +71,8 @@ class Marks : public ::testing::Test {
     s->SetActive(true);
     w->FMarkSeries[slot]->SetActive(true);
     kv::GraphState& g = w->Graph;
-    g.SeriesRecs[slot].Name = name;
-    g.SeriesRecs[slot].FileName = "/data/run" + std::to_string(slot) + ".31";
+    FormAxis->ListLeftAxis->item(g.FShownRows, 1)->setText(QString::fromUtf8(name));
+    FormAxis->ListLeftAxis->item(g.FShownRows, 2)->setText(QStringLiteral("Файл: run%1.31").arg(slot));
     g.FSlotOfRow[g.FShownRows++] = static_cast<std::uint8_t>(slot);
   }
 
@@ -140,19 +141,6 @@ TEST_F(Marks, FigureMarkersFollowTheVisiblePointsAndVanishWhenSwitchedOff) {
   Options(true, 1, false);
   w->Chart1->Repaint();
   EXPECT_TRUE(MarkPoints(0).empty());
-}
-
-TEST_F(Marks, AFreedSlotKeepsNoMarkersForItsNextPhenomenon) {
-  Show(2, 1000);
-  w->Chart1->Repaint();
-  ASSERT_EQ(MarkPoints(2).size(), 5u);
-  // The phenomena dialog frees the slot.
-  w->Series[2]->SetActive(false);
-  w->FMarkSeries[2]->SetActive(false);
-  w->ClearSlotMarks(2);
-  EXPECT_TRUE(MarkPoints(2).empty());
-  w->ClearSlotMarks(-1);  // no such slot: nothing
-  w->ClearSlotMarks(10);
 }
 
 TEST_F(Marks, FigureMarkersAreDrawnOnTheChart) {
