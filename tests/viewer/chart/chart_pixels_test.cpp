@@ -13,8 +13,10 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <random>
 
 #include "viewer/chart/chart.h"
+#include "viewer/chart/chart_raster.h"
 
 using namespace kv;
 
@@ -27,6 +29,8 @@ struct PixelCase {
   QSize size;
   std::function<void(Chart&)> setUp;
 };
+
+void PrintTo(const PixelCase& c, std::ostream* os) { *os << c.name; }
 
 double Wave(int s, int i) {
   const double t = i * 0.02;
@@ -147,6 +151,43 @@ TEST_P(ChartPixels, SeriesPixelsMatchTheStoredPicture) {
       if ((got.pixel(x, y) & 0xffffff) != (want.pixel(x, y) & 0xffffff) && differ++ == 0) firstX = x, firstY = y;
   EXPECT_EQ(differ, 0) << "first at " << firstX << "," << firstY;
   if (differ) got.save(QDir::temp().filePath(QStringLiteral("%1_got.png").arg(QLatin1String(pc.name))));
+}
+
+// Many series at once give each pixel the colour of the last series that
+// covers it, as series written one by one would.
+TEST(ChartRaster, LayersTogetherEqualLayersOneByOne) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 40; ++round) {
+    const QSize size(37 + round * 7, 50 + round % 9 * 13);
+    const QRect clip(3, 2, size.width() - 5 - round % 4, size.height() - 4);
+    const int layers = 1 + round % 9;
+    struct Op {
+      bool step;
+      int x0, y0, x1, y1;
+    };
+    std::vector<std::vector<Op>> ops(layers);
+    std::uniform_int_distribution<int> x(-5, size.width() + 5), y(-20, size.height() + 20), kind(0, 9), near(-3, 3);
+    for (auto& l : ops)
+      for (int k = 0; k < 60; ++k) {
+        const int x0 = x(rng), x1 = kind(rng) < 6 ? x0 + near(rng) : x(rng);
+        l.push_back({kind(rng) < 5, x0, y(rng), x1, y(rng)});
+      }
+    auto draw = [&](QImage& img, int from, int to) {
+      QPainter p(&img);
+      chart_detail::Raster r;
+      for (int i = from; i < to; ++i) {
+        ASSERT_TRUE(r.Begin(p, QPen(QColor::fromHsv(i * 40, 255, 230), 1), clip));
+        for (const Op& o : ops[i]) o.step ? r.Step(o.x0, o.y0, o.x1, o.y1) : r.AddSpan(o.x0, o.y0, o.y1);
+      }
+      r.Flush();
+    };
+    QImage together(size, QImage::Format_RGB32), oneByOne(size, QImage::Format_RGB32);
+    together.fill(Qt::white);
+    oneByOne.fill(Qt::white);
+    draw(together, 0, layers);
+    for (int i = 0; i < layers; ++i) draw(oneByOne, i, i + 1);
+    ASSERT_EQ(together, oneByOne) << "round " << round;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ChartPixels, ::testing::ValuesIn(kCases),
