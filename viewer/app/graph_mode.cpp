@@ -389,11 +389,6 @@ void TFormGraph::ImportSBtnClick() {
   if (ExportUi) kv::RunChartExport(*Chart1, this, *ExportUi);
 }
 
-void TFormGraph::GrhTitlSBtnClick() {
-  if (Graph.TypeGroupCount == 0) return;
-  // The titles dialog opens here.
-}
-
 void TFormGraph::SpeedButton1Click() {
   if (Graph.FShownRows == 0) return;
   // The line-style dialog opens here.
