@@ -225,6 +225,21 @@ TEST_F(Titles, EditedItemsLandOnTheirGroupsAndSlotsOnAccept) {
   EXPECT_TRUE(c.Foot().Visible());
 }
 
+TEST_F(Titles, ChoosingADesignationOfTheSameTextEditsThatOne) {
+  ShowThree();
+  w->Series[5]->SetTitle("Ib");  // the same phenomenon from a second file
+  Open([&](TFormTitle& t) {
+    t.Factors->setCurrentIndex(1);
+    t.Factors->setCurrentIndex(2);
+    EXPECT_EQ(t.FFactorIndex, 2);
+    t.Factors->lineEdit()->end(false);
+    QTest::keyClicks(t.Factors->lineEdit(), "2");
+    t.OKBtn->click();
+  });
+  EXPECT_EQ(w->Series[2]->Title(), QStringLiteral("Ib"));
+  EXPECT_EQ(w->Series[5]->Title(), QStringLiteral("Ib2"));
+}
+
 TEST_F(Titles, TextTypedBeforeAnyItemIsChosenIsNotKept) {
   ShowThree();
   Open([&](TFormTitle& t) {
