@@ -123,7 +123,7 @@ class Titles : public ::testing::Test {
   // Runs the titles button with `script` answering the dialog.
   void Open(std::function<void(TFormTitle&)> script) {
     onTitle = std::move(script);
-    w->GrhTitlSBtnClick();
+    w->GrhTitlSBtn->click();
     EXPECT_EQ(FormTitle, nullptr);  // freed after its modal run
   }
   // The titles dialog's "Шрифт..." with `script` answering the table.
