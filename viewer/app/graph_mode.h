@@ -111,6 +111,13 @@ class TFormGraph : public QWidget {
   void SpinEdit1KeyPress(QChar& key);
   void SpinEdit1KeyDown(int key);
 
+  // Markers and legend (graph_mode_marks.cpp).
+  void Series2AfterDrawValues(kv::ChartSeries& Sender);
+  void Chart1GetLegendText(int Index, QString& LegendText);
+  void Chart1GetLegendPos(int Index, int& X, int& Y, int& XColor);
+  // After the options dialog: markers switched off take every figure along.
+  void ApplyMarkOptions();
+
  signals:
   void closed();
 
@@ -125,6 +132,7 @@ class TFormGraph : public QWidget {
   // BottomAxis.Increment from a tenth of the largest time of the phenomenon
   // in the first row of the phenomena dialog; kept when there is none.
   void TimeIncrementFromFirstRow();
+  void ConnectMarks();
 
   kv::ChartExportDialogUi defaultExportUi_;
 };
