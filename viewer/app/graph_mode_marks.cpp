@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "viewer/app/draw_series_marks.h"
+#include "viewer/app/font_choice.h"
 #include "viewer/app/graph_mode.h"
 #include "viewer/app/tool_form.h"
 #include "viewer/core/series_marks.h"
@@ -36,12 +37,6 @@ MarkOptions ReadMarkOptions() {
       if (items[i]->isChecked()) o.kind = i;
   }
   return o;
-}
-
-// Pixel height of a font, as Win32 gives it (its absolute value).
-int FontPixelHeight(const QFont& f) {
-  if (f.pixelSize() > 0) return f.pixelSize();
-  return static_cast<int>(std::lround(f.pointSizeF() * 96 / 72));
 }
 
 }  // namespace
@@ -81,7 +76,7 @@ void TFormGraph::Series2AfterDrawValues(kv::ChartSeries& S) {
   // The slot number in bold italic on the plot's colour; the mark font at
   // the legend font's height.
   QFont font = S.MarksFont();
-  const int legendHeight = FontPixelHeight(Chart1->Legend().Font());
+  const int legendHeight = vistrel::FontHeight(Chart1->Legend().Font());
   font.setPixelSize(legendHeight);
   font.setBold(true);
   font.setItalic(true);
@@ -93,7 +88,7 @@ void TFormGraph::Series2AfterDrawValues(kv::ChartSeries& S) {
   const QSize box(fm.horizontalAdvance(text), fm.height());
   // The text's top stands half a font height above the point: the mark
   // font's height for five markers, the legend font's for every point.
-  const int lift = (indices.size() == 5 ? FontPixelHeight(S.MarksFont()) : legendHeight) / 2;
+  const int lift = (indices.size() == 5 ? vistrel::FontHeight(S.MarksFont()) : legendHeight) / 2;
   const QRect plot = Chart1->PlotRect();
   for (int i : indices) {
     const double x = S.PointX(i), y = S.PointY(i);
@@ -119,8 +114,13 @@ int SlotOfLegendItem(const std::array<kv::LineSeries*, kv::kSlotCount>& series, 
 void TFormGraph::Chart1GetLegendText(int Index, QString& LegendText) {
   const int slot = SlotOfLegendItem(Series, Index);
   if (slot < 0) return;
-  // Each item in the font the user gave that phenomenon's designation.
-  if (QPainter* canvas = Chart1->Canvas()) canvas->setFont(FFactorLabels[static_cast<std::size_t>(slot)]->font());
+  // Each item in the font (and its colour) the user gave that phenomenon's
+  // designation.
+  if (QPainter* canvas = Chart1->Canvas()) {
+    const vistrel::TextFont f = vistrel::WidgetFont(*FFactorLabels[static_cast<std::size_t>(slot)]);
+    canvas->setFont(f.Font);
+    canvas->setPen(f.Color);
+  }
   if (ReadMarkOptions().kind == kNumber) LegendText = QString::number(slot + 1) + QStringLiteral(". ") + LegendText;
 }
 

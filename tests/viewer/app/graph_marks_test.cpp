@@ -22,6 +22,7 @@
 #include "viewer/app/chang_axis_new.h"
 #include "viewer/app/chang_line_pen.h"
 #include "viewer/app/color_chooser.h"
+#include "viewer/app/font_choice.h"
 #include "viewer/app/graph_mode.h"
 #include "viewer/app/tool_form.h"
 #include "viewer/app/vistrel_start.h"
@@ -225,6 +226,21 @@ TEST_F(Marks, LegendTextsCarryTheSlotNumberInNumberMode) {
   };
   w->Chart1->Repaint();
   EXPECT_EQ(seen, (QStringList{QStringLiteral("2. U"), QStringLiteral("4. Ток")}));
+
+  // Each item is written in its designation's font and colour.
+  QFont big = w->FFactorLabels[3]->font();
+  big.setPixelSize(20);
+  vistrel::SetWidgetFont(*w->FFactorLabels[3], {big, QColor(0, 0, 200)});
+  w->Chart1->OnGetLegendText = hook;
+  w->Chart1->Repaint();
+  const QImage img = w->Chart1->Image();
+  const QRect box1 = w->Chart1->LegendColorRect(1);
+  EXPECT_GE(box1.height(), 20);  // the row grows to the larger font
+  int blue = 0;
+  for (int y = box1.top(); y <= box1.bottom(); ++y)
+    for (int x = box1.right(); x < std::min(img.width(), box1.right() + 100); ++x)
+      blue += img.pixelColor(x, y) == QColor(0, 0, 200);
+  EXPECT_GT(blue, 20);
 }
 
 TEST_F(Marks, LegendShowsTheSlotShapeUnderTheLineSampleInFigureMode) {
