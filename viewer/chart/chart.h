@@ -7,6 +7,12 @@
 //
 // Pixels are the widget's own coordinates. Hooks are plain callbacks run
 // synchronously; while a paint pass runs, Canvas() is its painter.
+//
+// Sources by concern: chart.cpp (settings, paging, ranges, zoom, the paint
+// pass), chart_series.cpp (point data), chart_series_draw.cpp and
+// chart_raster.h (drawing the series), chart_axis.cpp (axes and labels),
+// chart_layout.cpp (layout, titles, legend), chart_interaction.cpp (mouse,
+// cached image, XOR lines).
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -89,6 +95,7 @@ class ChartSeries {
   struct Extremes {
     bool valid = false, any = false;
     double minX = 0, maxX = 0, minY = 0, maxY = 0;
+    void Take(double x, double y);  // widens by a finite point
   };
   const Extremes& Ext() const;
   // Puts points added out of order into place (a stable sort, once).
