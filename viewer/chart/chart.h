@@ -209,6 +209,8 @@ class ChartAxis {
   // labels end there, the bottom axis' labels start there).
   int AxisPixelPos() const { return axisPixelPos_; }
   int LabelsPixelPos() const { return labelsPixelPos_; }
+  // Inside OnGetAxisLabel: the value of the label being written.
+  double LabelValue() const { return labelValue_; }
 
   // Only inside a paint pass (e.g. OnAfterDraw): a further copy of the axis
   // with its ticks, labels (through OnGetAxisLabel) and title, and grid lines
@@ -246,6 +248,7 @@ class ChartAxis {
   mutable double curMin_ = 0, curMax_ = 0;
   int startPx_ = 0, endPx_ = 0;  // pixels of the range's min and max ends
   int axisPixelPos_ = 0, labelsPixelPos_ = 0;
+  double labelValue_ = 0;
 };
 
 // Title above or foot below the chart: text lines, alignment, font.

@@ -285,6 +285,7 @@ void Chart::DrawAxis(Pass& ps, ChartAxis& a, int labelsPos, int titlePos, int ax
   for (double v : values) {
     QString text = ChartAxis::FormatFloat(a.format_, v);
     p.setFont(a.labelsFont_);
+    a.labelValue_ = v;
     if (OnGetAxisLabel) OnGetAxisLabel(a, nullptr, -1, text);
     if (text.isEmpty()) continue;
     p.setFont(a.labelsFont_);
