@@ -1,10 +1,12 @@
 #include <QApplication>
 
+#include "common_qt/qt_russian.h"
 #include "viewer/app/graph_mode.h"
 #include "viewer/app/vistrel_start.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  if (QString why; !kv::InstallQtRussian(app, &why)) qWarning("%s", qPrintable(why));
   QApplication::setApplicationName(QStringLiteral("vistrel"));
   QApplication::setApplicationDisplayName(vistrel::kApplicationTitle);
   vistrel::SetSeparatorsFromLocale();

@@ -194,6 +194,8 @@ class ChartAxis {
   void SetTitleCaption(const QString& text);
   const QFont& TitleFont() const { return titleFont_; }
   void SetTitleFont(const QFont& f);
+  QColor TitleColor() const { return titleColor_; }  // of the title text
+  void SetTitleColor(const QColor& c);  // inside a pass: for what follows, no repaint
   const QFont& LabelsFont() const { return labelsFont_; }
   void SetLabelsFont(const QFont& f);
   const QPen& AxisPen() const { return axisPen_; }  // the axis line
@@ -209,8 +211,10 @@ class ChartAxis {
   // labels end there, the bottom axis' labels start there).
   int AxisPixelPos() const { return axisPixelPos_; }
   int LabelsPixelPos() const { return labelsPixelPos_; }
-  // Inside OnGetAxisLabel: the value of the label being written.
+  // Inside OnGetAxisLabel: the label's value (the number, not its text) and
+  // its pixel along the axis (y for the left axis, x for the bottom axis).
   double LabelValue() const { return labelValue_; }
+  int LabelPixelPos() const { return labelPixelPos_; }
 
   // Only inside a paint pass (e.g. OnAfterDraw): a further copy of the axis
   // with its ticks, labels (through OnGetAxisLabel) and title, and grid lines
@@ -243,12 +247,14 @@ class ChartAxis {
   bool grid_ = false;
   QString titleCaption_;
   QFont titleFont_, labelsFont_;
+  QColor titleColor_ = Qt::black;
   QPen axisPen_{QColor(Qt::black), 2};
   // Range and geometry of the last layout (the range is refreshed lazily).
   mutable double curMin_ = 0, curMax_ = 0;
   int startPx_ = 0, endPx_ = 0;  // pixels of the range's min and max ends
   int axisPixelPos_ = 0, labelsPixelPos_ = 0;
   double labelValue_ = 0;
+  int labelPixelPos_ = 0;
 };
 
 // Title above or foot below the chart: text lines, alignment, font.
@@ -262,6 +268,8 @@ class ChartTitle {
   void SetAlignment(Qt::Alignment a);
   const QFont& Font() const { return font_; }
   void SetFont(const QFont& f);
+  QColor Color() const { return color_; }  // of the text
+  void SetColor(const QColor& c);
 
  private:
   friend class Chart;
@@ -271,6 +279,7 @@ class ChartTitle {
   bool visible_ = true;
   Qt::Alignment align_ = Qt::AlignHCenter;
   QFont font_;
+  QColor color_ = Qt::black;
 };
 
 // Legend at the bottom: one item per active series shown in the legend, in
@@ -384,6 +393,8 @@ class Chart : public QWidget {
   std::function<void()> OnAfterDraw;
   // Each label of each axis drawn (also DrawAxisAt copies); text arrives
   // formatted with the axis' AxisValuesFormat. Series is null, index -1.
+  // The axis tells which copy (AxisPixelPos, LabelsPixelPos) and which label
+  // (LabelValue, LabelPixelPos) is being drawn; an empty text is not drawn.
   std::function<void(ChartAxis& axis, ChartSeries* series, int valueIndex, QString& text)> OnGetAxisLabel;
   // Before a scroll sets [min, max] on an axis; allow arrives true.
   std::function<void(ChartAxis& axis, double& min, double& max, bool& allow)> OnAllowScroll;
@@ -391,8 +402,8 @@ class Chart : public QWidget {
   std::function<void()> OnUndoZoom;
   std::function<void()> OnPageChange;
   // Once per legend item per pass (index = position in the legend), with the
-  // canvas font set to the legend font; the text is then written in the
-  // canvas font as the hook leaves it.
+  // canvas font set to the legend font and the pen black; the text is then
+  // written in the canvas font and pen colour as the hook leaves them.
   std::function<void(int index, QString& text)> OnGetLegendText;
   // Before each legend item is drawn: x of its text, y of its top, x of its
   // colour box.

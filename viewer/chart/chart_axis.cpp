@@ -144,6 +144,12 @@ void ChartAxis::SetTitleFont(const QFont& f) {
   Changed(false);
 }
 
+void ChartAxis::SetTitleColor(const QColor& c) {
+  if (titleColor_ == c) return;
+  titleColor_ = c;
+  if (!chart_->pass_) Changed(false);
+}
+
 void ChartAxis::SetLabelsFont(const QFont& f) {
   if (labelsFont_ == f) return;
   labelsFont_ = f;
@@ -197,7 +203,7 @@ void ChartAxis::DrawAxisTitleAt(int x, int y) {
   QRect r(0, 0, fm.horizontalAdvance(titleCaption_) + 2, fm.height());
   r.moveCenter(QPoint(x, y));
   if (p->brush().style() != Qt::NoBrush) p->fillRect(r, p->brush());
-  p->setPen(Qt::black);
+  p->setPen(titleColor_);
   p->drawText(r, Qt::AlignCenter, titleCaption_);
   p->restore();
 }
@@ -284,13 +290,14 @@ void Chart::DrawAxis(Pass& ps, ChartAxis& a, int labelsPos, int titlePos, int ax
   a.labelsPixelPos_ = labelsPos;
   for (double v : values) {
     QString text = ChartAxis::FormatFloat(a.format_, v);
+    const int px = a.ValueToPixel(v);
     p.setFont(a.labelsFont_);
     a.labelValue_ = v;
+    a.labelPixelPos_ = px;
     if (OnGetAxisLabel) OnGetAxisLabel(a, nullptr, -1, text);
     if (text.isEmpty()) continue;
     p.setFont(a.labelsFont_);
     p.setPen(Qt::black);
-    int px = a.ValueToPixel(v);
     int w = fm.horizontalAdvance(text);
     if (a.horizontal_)
       p.drawText(QRect(px - w / 2 - 1, labelsPos, w + 2, fm.height()), Qt::AlignCenter, text);
@@ -300,7 +307,7 @@ void Chart::DrawAxis(Pass& ps, ChartAxis& a, int labelsPos, int titlePos, int ax
   }
   if (!a.titleCaption_.isEmpty()) {
     p.setFont(a.titleFont_);
-    p.setPen(Qt::black);
+    p.setPen(a.titleColor_);
     QFontMetrics tfm(a.titleFont_);
     int w = tfm.horizontalAdvance(a.titleCaption_);
     if (a.horizontal_)

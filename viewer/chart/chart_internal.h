@@ -83,6 +83,7 @@ struct Chart::Pass {
     ChartSeries* s = nullptr;
     QString text;
     QFont font;
+    QColor color;    // of the text
     QRect textRect;  // where the text goes
   };
   std::vector<LegendItem> legend;

@@ -31,6 +31,12 @@ void ChartTitle::SetAlignment(Qt::Alignment a) {
   chart_->Invalidate(false);
 }
 
+void ChartTitle::SetColor(const QColor& c) {
+  if (color_ == c) return;
+  color_ = c;
+  chart_->Invalidate(false);
+}
+
 void ChartTitle::SetFont(const QFont& f) {
   if (font_ == f) return;
   font_ = f;
@@ -97,8 +103,10 @@ void Chart::Layout(Pass& ps) {
       it.s = s.get();
       it.text = s->Title();
       p.setFont(legend_.font_);
+      p.setPen(Qt::black);
       if (OnGetLegendText) OnGetLegendText(static_cast<int>(ps.legend.size()), it.text);
       it.font = p.font();
+      it.color = p.pen().color();
       ps.legend.push_back(it);
     }
   }
@@ -184,7 +192,7 @@ void Chart::DrawTitle(Pass& ps, ChartTitle& t, int top) {
   if (!t.visible_ || t.text_.isEmpty()) return;
   QPainter& p = *ps.p;
   p.setFont(t.font_);
-  p.setPen(Qt::black);
+  p.setPen(t.color_);
   QFontMetrics fm(t.font_);
   Qt::Alignment h = t.align_ & Qt::AlignHorizontal_Mask;
   if (!h) h = Qt::AlignHCenter;
@@ -211,7 +219,7 @@ void Chart::DrawLegend(Pass& ps) {
       DrawPointer(p, pts->Style(), xColor + cw / 2, mid, pts->HorizSize(), pts->VertSize(), pts->SeriesColor());
     }
     p.setFont(it.font);
-    p.setPen(Qt::black);
+    p.setPen(it.color);
     p.drawText(QRect(x, y, it.textRect.width(), it.textRect.height()), Qt::AlignLeft | Qt::AlignVCenter, it.text);
   }
 }

@@ -1,6 +1,7 @@
 #include "viewer/core/read_osc.h"
 
 #include <cmath>
+#include <span>
 #include <vector>
 
 #include "common/io_error.h"
@@ -36,55 +37,42 @@ void FillFromOscillogram(PointSink& series, std::uint8_t index, OscReader& osc) 
   const unsigned n = osc.N();
   if (index == 0 || index > c + osc31::kSectionCount) NoSuchPhenomenon(osc.FileName(), index);
 
-  // Positions (0-based) among the stored channels of the section's channels:
-  // descriptor j carries stored channel c when it is the c-th descriptor with
-  // a nonzero stored word.
-  std::vector<unsigned> parts;
-  if (index > c) {
-    const osc31::TOscSection& s = osc.OscSections[index - c - 1];
-    unsigned pos = 0;
-    for (unsigned j = 0; j < osc31::kMaxChannels; ++j) {
-      if (osc.OscChannels[j].stored == 0) continue;
-      ++pos;
-      // A descriptor beyond the C stored channels has no samples in the file.
-      if (s.include[j] == 1 && pos <= c) parts.push_back(pos - 1);
-    }
-  }
-
   const double step = osc.OscHeader.step;
-  osc.RewindOscData();
-  for (unsigned i = 1; i <= n; ++i) {
-    osc.NextOscSample();
-    double x = static_cast<double>(i - 1) * step;
-    double y;
-    if (index <= c) {
-      float& v = osc.OscCurValues[index - 1];
+  if (index <= c) {
+    const std::span<const float> channel = osc.ChannelSamples(index);
+    for (unsigned i = 0; i < n; ++i) {
+      float v = channel[i];
       ZeroIfNotNumber(v);
-      y = v;
-    } else {
-      y = 0;
-      for (unsigned p : parts) {
-        float& v = osc.OscCurValues[p];
-        ZeroIfNotNumber(v);
-        y += v;
-      }
+      series.AddXY(static_cast<double>(i) * step, v);
     }
-    series.AddXY(x, y);
+    return;
+  }
+  // A section sums its channels: descriptor j carries stored channel k when
+  // it is the k-th descriptor with a nonzero stored word (the open checked
+  // that there are exactly C of them).
+  std::vector<std::span<const float>> parts;
+  const osc31::TOscSection& s = osc.OscSections[index - c - 1];
+  unsigned k = 0;
+  for (unsigned j = 0; j < osc31::kMaxChannels; ++j) {
+    if (osc.OscChannels[j].stored == 0) continue;
+    ++k;
+    if (s.include[j] == 1) parts.push_back(osc.ChannelSamples(k));
+  }
+  for (unsigned i = 0; i < n; ++i) {
+    double sum = 0;
+    for (std::span<const float> part : parts) {
+      float v = part[i];
+      ZeroIfNotNumber(v);
+      sum += v;
+    }
+    series.AddXY(static_cast<double>(i) * step, sum);
   }
 }
 
 void FillFromResults(PointSink& series, std::uint8_t index, RzsReader& rzs) {
   CloseOnExit<RzsReader> guard{rzs};
-  rzs.ReadRzsHeader();
+  rzs.ReadRzsHeader();  // refuses a file without every row it announces
   if (index == 0 || index > rzs.RzsGroupCount) NoSuchPhenomenon(rzs.AssignedName(), index);
-  // Every row must be there before the first point goes to the series.
-  const std::int64_t rowBytes = 4 * static_cast<std::int64_t>(rzs.RzsColCount);
-  const std::int64_t have = (rzs.FileSize() - rzs.RowsOffset()) / rowBytes;
-  if (have < rzs.RzsRowCount)
-    throw FileFormatError(IoErrorText(kReadBeyondEof) + ": в файле «" + rzs.AssignedName() + "» " +
-                              std::to_string(have) + " строк из " + std::to_string(rzs.RzsRowCount) +
-                              ", указанных в заголовке.",
-                          kReadBeyondEof);
   for (std::int64_t i = 0; i < rzs.RzsRowCount; ++i) {
     rzs.ReadRzsRow();
     series.AddXY(rzs.RzsRow[0], rzs.RzsRow[index]);

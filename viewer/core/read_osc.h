@@ -27,14 +27,15 @@ void ZeroIfNotNumber(float& X);
 // Adds every point of phenomenon `Index` of the current file to `Series`
 // (without clearing it first) and closes the file.
 //   Kind 1: Index 1..C is stored channel Index; C+1..C+16 is section
-//           Index - C. The reader's file is opened again by name. NaN and
-//           infinite samples count as 0.
+//           Index - C, of the file as the reader's last successful
+//           OpenOscFile read it. NaN and infinite samples count as 0.
 //   other:  Index 1..G is group Index of the result file assigned to `rzs`;
 //           values are passed as read, NaN included.
 // Throws IoError (FileFormatError for a file that is not what it claims):
-// a file that cannot be opened, is shorter than its header says or has no
-// such phenomenon adds no point at all. Only a file changed while it is read
-// can leave the points before the failing read in the series.
+// no file opened, a result file that cannot be opened or is shorter than
+// its header says, or no such phenomenon adds no point at all. Only a result
+// file changed while it is read can leave the points before the failing
+// read in the series.
 void FillSeries(int Kind, PointSink& Series, std::uint8_t Index, OscReader& osc, RzsReader& rzs);
 
 }  // namespace kv

@@ -8,8 +8,9 @@ namespace kv {
 
 namespace {
 
-[[noreturn]] void Refuse(const std::string& path, const std::string& problem) {
-  throw FileFormatError("Файл «" + path + "» не является файлом результатов расчёта или повреждён: " + problem + ".");
+[[noreturn]] void Refuse(const std::string& path, const std::string& problem, int code = kBadFileFormat) {
+  throw FileFormatError("Файл «" + path + "» не является файлом результатов расчёта или повреждён: " + problem + ".",
+                        code);
 }
 
 std::int32_t ReadI32(RtlFile& f) {
@@ -92,6 +93,13 @@ void RzsReader::ReadRzsHeader() {
   f.reset(assigned_);
   RzsHeader h;
   ParseHeader(f, assigned_, h);  // throws; `f` closes itself and nothing is committed
+  // Every row the header announces must be in the file, so that a fill
+  // never stops half-way through a file that was accepted.
+  const std::int64_t size = f.size();
+  const std::int64_t fit = (size - f.position()) / (4 * std::int64_t{h.cols});
+  if (h.rows > fit)
+    Refuse(assigned_, "в заголовке указано строк: " + std::to_string(h.rows) + ", а в файле их помещается " +
+                          std::to_string(fit), kReadBeyondEof);
 
   RzsColCount = h.cols;
   RzsRowCount = h.rows;
@@ -101,7 +109,6 @@ void RzsReader::ReadRzsHeader() {
   RzsTextLengths = h.lengths;
   RzsNames = std::move(h.names);
   RzsRowIndex = 0;
-  rowsOffset_ = f.position();
   file_ = std::move(f);
 }
 

@@ -36,8 +36,9 @@ class RzsReader {
   // Opens the assigned file (closing one already open) and reads its header;
   // the file stays open at its first row. Throws IoError ("File not found",
   // "Read beyond end of file" ...) or FileFormatError naming the count that
-  // does not fit; on any failure the file is closed and every record keeps
-  // what the previous successful header put there.
+  // does not fit (code kReadBeyondEof when the file cannot hold the rows
+  // its header announces); on any failure the file is closed and every
+  // record keeps what the previous successful header put there.
   void ReadRzsHeader();
 
   // 0: the next row is in RzsRow; -1: all NRows rows have been read. Throws
@@ -46,9 +47,6 @@ class RzsReader {
 
   void Close();
   bool IsOpen() const { return file_.isOpen(); }
-  // Size of the open file in bytes, and where its first row starts.
-  std::int64_t FileSize() { return file_.size(); }
-  std::int64_t RowsOffset() const { return rowsOffset_; }
 
   // Records of the last header read. Arrays are 0-based: RzsGroups[g - 1]
   // is group g, RzsTextLengths[j - 1] and RzsNames[i - 1][j - 1] column j.
@@ -70,7 +68,6 @@ class RzsReader {
  private:
   std::string assigned_;
   RtlFile file_;
-  std::int64_t rowsOffset_ = 0;
 };
 
 }  // namespace kv

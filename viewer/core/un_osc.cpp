@@ -1,9 +1,11 @@
 #include "viewer/core/un_osc.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "common/io_error.h"
+#include "common/rtl_file.h"
 #include "viewer/core/file_error.h"
 #include "viewer/core/viewer_text.h"
 
@@ -19,27 +21,31 @@ bool OscReader::Fail(int code, std::string message) {
   return false;
 }
 
-void OscReader::Close() {
-  try {
-    file_.close();
-  } catch (const IoError&) {
-    // Closing a file opened for reading cannot lose data.
-  }
+void OscReader::Close() { open_ = false; }
+
+namespace {
+
+unsigned CountStoredDescriptors(const std::array<TOscChannel, kMaxChannels>& channels) {
+  return static_cast<unsigned>(
+      std::count_if(channels.begin(), channels.end(), [](const TOscChannel& c) { return c.stored != 0; }));
 }
+
+}  // namespace
 
 bool OscReader::OpenOscFile(const std::string& Name) {
   Close();
-  RtlFile f;
+  RtlFile f;  // closes itself on every way out
   if (int code = f.tryReset(Name)) {
     return Fail(code, "Не удалось открыть файл «" + Name + "»: " + IoErrorText(code) + ".");
   }
   const std::string bad = "Файл «" + Name + "» не является осциллограммой или повреждён: ";
+  Snapshot snap;
   try {
     std::int64_t size = f.size();
     std::uint8_t head[kHeaderSize];
     if (f.readSome(head, sizeof head) != sizeof head)
       return Fail(kReadBeyondEof, bad + "он короче заголовка осциллограммы (" + std::to_string(kHeaderSize) + " байта).");
-    TOscHeader h;
+    TOscHeader& h = snap.header;
     DecodeHeader(ByteView(head, sizeof head), h);
     if (h.C > kMaxChannels)
       return Fail(kBadFileFormat, bad + "в заголовке " + std::to_string(h.C) + " каналов, допустимо не более " +
@@ -52,45 +58,60 @@ bool OscReader::OpenOscFile(const std::string& Name) {
     // there is no time axis to draw on.
     if (!(h.step > 0) || !std::isfinite(h.step))
       return Fail(kBadFileFormat, bad + "шаг по времени " + FormatStep(h.step) + " сек., а он должен быть положительным.");
-    // The descriptors must lie inside the file, after every sample the
-    // header announces; then no sample read can fall short.
-    std::uint64_t e = ParameterBlockOffset(h.N, h.C);
-    std::uint64_t need = e + kSectionTableOffset + kSectionTableSize;
+    // The whole layout must be there: a file short of it has either lost
+    // its end or announces more samples than it holds, and then every
+    // descriptor would be read from the wrong place.
+    const std::uint64_t need = FileSize(h.N, h.C);
     if (static_cast<std::uint64_t>(size) < need)
       return Fail(kReadBeyondEof, bad + "для " + std::to_string(h.N) + " точек " + std::to_string(h.C) +
                                       " каналов и блока параметров нужно не менее " + std::to_string(need) +
                                       " байт, а в файле " + std::to_string(size) + ".");
 
-    std::uint8_t block[kChannelTableSize];
-    std::array<TOscChannel, kMaxChannels> channels;
-    std::array<TOscSection, kSectionCount> sections;
-    std::array<TOscQuantity, kQuantityCount> quantities;
-    f.seek(static_cast<std::int64_t>(e + kChannelTableOffset));
-    f.blockRead(block, kChannelTableSize);
-    DecodeChannelTable(ByteView(block, kChannelTableSize), channels);
-    f.seek(static_cast<std::int64_t>(e + kSectionTableOffset));
-    f.blockRead(block, kSectionTableSize);
-    DecodeSectionTable(ByteView(block, kSectionTableSize), sections);
-    f.seek(size - static_cast<std::int64_t>(kQuantityTableSize));
-    f.blockRead(block, kQuantityTableSize);
-    DecodeQuantityTable(ByteView(block, kQuantityTableSize), quantities);
-    f.seek(0);
-
-    OscHeader = h;
-    OscChannels = channels;
-    OscSections = sections;
-    OscQuantities = quantities;
-    OscCurValues.fill(0);
+    // All samples in one read, straight into place (little-endian floats).
+    const std::size_t count = std::size_t{h.N} * h.C;
+    snap.samples.reset(new float[count]);
+    f.blockRead(snap.samples.get(), count * kSampleSize);
+    if constexpr (std::endian::native != std::endian::little) {
+      for (std::size_t i = 0; i < count; ++i)
+        snap.samples[i] = GetF32(reinterpret_cast<const std::uint8_t*>(&snap.samples[i]));
+    }
+    std::uint8_t block[kParameterBlockSize];
+    f.blockRead(block, sizeof block);
+    // Other writers may append bytes: the quantity table is the file's end.
+    if (static_cast<std::uint64_t>(size) > need) {
+      f.seek(size - static_cast<std::int64_t>(kQuantityTableSize));
+      f.blockRead(block + kQuantityTableOffset, kQuantityTableSize);
+    }
+    DecodeChannelTable(ByteView(block + kChannelTableOffset, kChannelTableSize), snap.channels);
+    DecodeSectionTable(ByteView(block + kSectionTableOffset, kSectionTableSize), snap.sections);
+    DecodeQuantityTable(ByteView(block + kQuantityTableOffset, kQuantityTableSize), snap.quantities);
   } catch (const IoError& e) {
     return Fail(e.code(), bad + e.what() + ".");
   }
-  file_ = std::move(f);
+  // Sections find their samples by counting the descriptors with a nonzero
+  // stored word; any other count than C would sum the wrong channels.
+  const unsigned described = CountStoredDescriptors(snap.channels);
+  if (described != snap.header.C)
+    return Fail(kBadFileFormat, bad + "число каналов в заголовке (" + std::to_string(snap.header.C) +
+                                    ") не совпадает с числом описаний записанных каналов (" +
+                                    std::to_string(described) + ").");
+  file_ = std::move(snap);
   name_ = Name;
+  Reopen();
+  return true;
+}
+
+void OscReader::Reopen() {
+  OscHeader = file_.header;
+  OscChannels = file_.channels;
+  OscSections = file_.sections;
+  OscQuantities = file_.quantities;
+  OscCurValues.fill(0);
   loaded_ = chunkCount_ = cursor_ = 0;
   allLoaded_ = false;
   lastError_.clear();
   lastErrorCode_ = 0;
-  return true;
+  open_ = true;
 }
 
 bool OscReader::ReadOscHeader() {
@@ -98,28 +119,31 @@ bool OscReader::ReadOscHeader() {
     Close();
     return Fail(kFileNotOpen, "Файл осциллограммы не выбран.");
   }
-  std::string name = name_;
-  return OpenOscFile(name);
+  Reopen();
+  return true;
 }
 
 void OscReader::RewindOscData() {
   allLoaded_ = false;
   loaded_ = chunkCount_ = cursor_ = 0;
-  if (!file_.isOpen()) throw IoError(kFileNotOpen, name_);
-  file_.seek(static_cast<std::int64_t>(kSamplesOffset));
+  if (!open_) throw IoError(kFileNotOpen, name_);
+}
+
+std::span<const float> OscReader::ChannelSamples(unsigned a) const {
+  if (!open_) throw IoError(kFileNotOpen, name_);
+  const std::size_t n = OscHeader.N;
+  if (a < 1 || a > OscHeader.C) return {};
+  return {file_.samples.get() + (a - 1) * n, n};
 }
 
 void OscReader::LoadOscChunk() {
   cursor_ = 0;
-  // A read that fails half-way must not leave a chunk that looks loaded.
   chunkCount_ = 0;
+  if (!open_) throw IoError(kFileNotOpen, name_);
   const std::int32_t n = std::min<std::int32_t>(static_cast<std::int32_t>(OscHeader.N) - loaded_, kOscChunkPoints);
-  std::uint8_t raw[kOscChunkPoints * kSampleSize];
   for (unsigned a = 1; a <= OscHeader.C; ++a) {
-    file_.seek(static_cast<std::int64_t>(SampleOffset(OscHeader.N, a, static_cast<std::uint64_t>(loaded_))));
-    file_.blockRead(raw, static_cast<std::size_t>(n) * kSampleSize);
-    float* slot = buffer_.get() + (a - 1) * kOscChunkPoints;
-    for (std::int32_t i = 0; i < n; ++i) slot[i] = GetF32(raw + i * kSampleSize);
+    std::span<const float> channel = ChannelSamples(a);
+    std::copy_n(channel.begin() + loaded_, n, buffer_.get() + (a - 1) * kOscChunkPoints);
   }
   chunkCount_ = n;
   loaded_ += n;

@@ -5,16 +5,21 @@
 // One reader per open file: the dialog's current file and the open dialog's
 // browse preview each have their own.
 //
+// An open reads the file's layout once (header, all samples in one read,
+// parameter block) and closes the file at once: chunks, fills and every
+// later ReadOscHeader are served from that copy, so the data shown always
+// come from the file as it was chosen, and memory stays at the file's size.
+//
 // Calling order for samples: OpenOscFile (or ReadOscHeader), RewindOscData,
 // then NextOscSample N times; after call i, OscCurValues[0..C-1] hold point i
 // (time (i - 1) * step) of stored channels 1..C.
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "common/osc31.h"
-#include "common/rtl_file.h"
 
 namespace kv {
 
@@ -26,26 +31,34 @@ class OscReader {
   OscReader(const OscReader&) = delete;
   OscReader& operator=(const OscReader&) = delete;
 
-  // Reads the header blocks of `Name`. True: the records describe the file,
-  // which stays open at its start. False: no file is left open, every
-  // record (and the name ReadOscHeader reopens) keeps the previous file's
-  // contents, and LastError() tells the user what is wrong. Never throws.
+  // Reads `Name` whole: a file is accepted only with its complete layout
+  // (header, the N*C samples it announces, the 1860-byte parameter block)
+  // and as many stored channel descriptors as stored channels; bytes after
+  // the parameter block are allowed, and the quantity table is then the
+  // file's last 192 bytes. True: the records describe the file, which is
+  // open at its start. False: nothing is open, every record (and what
+  // ReadOscHeader reopens) keeps the previous file's contents, and
+  // LastError() tells the user what is wrong. Never throws.
   bool OpenOscFile(const std::string& Name);
-  // Opens the file of the last successful OpenOscFile again (closing it
-  // first) and re-reads its header blocks; same result and guarantees.
+  // Opens the file of the last successful OpenOscFile again, as it was read
+  // then, and restores its records (the dialog may have overwritten the
+  // quantity table). False, with LastError(), when no file was ever opened.
   bool ReadOscHeader();
 
   // Start of the samples. Throws IoError ("File not open" when no file is).
   void RewindOscData();
   // Next chunk of up to 500 points of every stored channel. Throws IoError
-  // ("Read beyond end of file" for a short read).
+  // ("File not open").
   void LoadOscChunk();
-  // Next point into OscCurValues. Asking beyond point N, or a short read,
-  // throws IoError "Read beyond end of file"; no stale value is served.
+  // Next point into OscCurValues. Asking beyond point N throws IoError
+  // "Read beyond end of file"; no stale value is served.
   void NextOscSample();
+  // All N samples of stored channel a (1..C) of the open file, in time
+  // order. Throws IoError ("File not open").
+  std::span<const float> ChannelSamples(unsigned a) const;
 
   void Close();  // never throws
-  bool IsOpen() const { return file_.isOpen(); }
+  bool IsOpen() const { return open_; }
   // The file the records describe (empty before the first successful open).
   const std::string& FileName() const { return name_; }
   // Why the last OpenOscFile / ReadOscHeader failed, for the user; its
@@ -75,8 +88,19 @@ class OscReader {
 
  private:
   bool Fail(int code, std::string message);
+  void Reopen();
 
-  RtlFile file_;
+  // What the last successful open read: the records as the file has them,
+  // and the samples, stored channel a at [(a - 1) * N, a * N).
+  struct Snapshot {
+    osc31::TOscHeader header{};
+    std::array<osc31::TOscChannel, osc31::kMaxChannels> channels{};
+    std::array<osc31::TOscSection, osc31::kSectionCount> sections{};
+    std::array<osc31::TOscQuantity, osc31::kQuantityCount> quantities{};
+    std::unique_ptr<float[]> samples;
+  };
+  Snapshot file_;
+  bool open_ = false;
   std::string name_;
   std::string lastError_;
   int lastErrorCode_ = 0;

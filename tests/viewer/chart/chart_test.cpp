@@ -224,6 +224,9 @@ TEST_F(ChartTest, AxisLinesAndCopiesCallTheLabelHookAtTheirPositions) {
     axisPos.push_back(a.AxisPixelPos());
     labelsPos.push_back(a.LabelsPixelPos());
     texts.push_back(text);
+    // The number and the place come with the label, not from its text.
+    EXPECT_NEAR(a.LabelValue(), text.toDouble(), 1e-12);
+    EXPECT_EQ(a.LabelPixelPos(), a.ValueToPixel(a.LabelValue()));
     if (a.AxisPixelPos() == copyAt) text = "x" + text;
   };
   chart.OnAfterDraw = [&] {
@@ -274,6 +277,39 @@ TEST_F(ChartTest, LegendListsActiveSeriesOnly) {
   EXPECT_FALSE(chart.LegendColorRect(2).isEmpty());
   EXPECT_TRUE(chart.LegendColorRect(3).isEmpty());
   EXPECT_GT(chart.LegendColorRect(0).top(), chart.PlotRect().bottom());
+}
+
+// Pixels of the hue of `color` (text is smoothed) inside `r` of `img`.
+int CountIn(const QImage& img, const QRect& r, QColor color) {
+  int n = 0;
+  for (int y = r.top(); y <= r.bottom(); ++y)
+    for (int x = r.left(); x <= r.right(); ++x) {
+      const QColor c = img.pixelColor(x, y);
+      n += c.hsvSaturation() > 100 && std::abs(c.hsvHue() - color.hsvHue()) < 10;
+    }
+  return n;
+}
+
+TEST_F(ChartTest, TextsTakeTheirColours) {
+  const QColor titleC(200, 0, 0), legendC(0, 150, 0), captionC(0, 0, 210);
+  Record(50)->SetTitle("Ua");
+  chart.Title().SetText({"ЗАГОЛОВОК"});
+  chart.Title().SetColor(titleC);
+  chart.OnGetLegendText = [&](int, QString&) { chart.Canvas()->setPen(legendC); };
+  QRect caption;
+  chart.OnAfterDraw = [&] {
+    ChartAxis& left = chart.LeftAxis();
+    left.SetTitleCaption("кВ");
+    left.SetTitleColor(captionC);
+    caption = QRect(chart.PlotRect().left() + 100 - 20, 100 - 20, 40, 40);
+    left.DrawAxisTitleAt(chart.PlotRect().left() + 100, 100);
+    left.SetTitleCaption("");
+  };
+  const QImage img = chart.Image();
+  const QRect r = chart.PlotRect();
+  EXPECT_GT(CountIn(img, QRect(0, 0, img.width(), r.top()), titleC), 10);
+  EXPECT_GT(CountIn(img, QRect(0, r.bottom() + 20, img.width(), img.height() - r.bottom() - 20), legendC), 5);
+  EXPECT_GT(CountIn(img, caption, captionC), 5);
 }
 
 // Pixels of `color` in column x of the plot.

@@ -95,10 +95,23 @@ TEST(RzsReader, CountsBeyondTheRecordsAreRefused) {
     EXPECT_NE(why.find("bad.rzs"), std::string::npos) << why;
     EXPECT_EQ(r.RzsNames[0][1], "P1  ");
   }
+  // More rows than the file can hold: refused at the open, from its size.
+  std::string huge = MakeRzs(3, 2);
+  huge.replace(4, 4, "\xFF\xFF\xFF\x7F", 4);
+  for (const std::string& bytes : {huge, MakeRzs(3, 2).substr(0, MakeRzs(3, 2).size() - 1)}) {
+    WriteBytes(dir.file("bad.rzs"), bytes);
+    std::string why;
+    EXPECT_EQ(Exercise(r, dir.file("bad.rzs"), &why), -1);
+    EXPECT_NE(why.find(bytes == huge ? "строк: 2147483647, а в файле их помещается 2" : "строк: 2, а в файле их помещается 1"),
+              std::string::npos)
+        << why;
+    EXPECT_NE(why.find("bad.rzs"), std::string::npos) << why;
+    EXPECT_EQ(r.RzsRowCount, 1);
+  }
 }
 
-// Every prefix: refused while the header is short, no point while a row is
-// missing, all points once whole; then every header byte changed.
+// Every prefix is refused at the open until the last row is whole; then
+// every header byte changed.
 TEST(DamagedResultFile, EveryPrefixAndHeaderByte) {
   TempDir dir;
   const std::string full = MakeRzs(4, 3), path = dir.file("t.rzs");
@@ -106,7 +119,7 @@ TEST(DamagedResultFile, EveryPrefixAndHeaderByte) {
   RzsReader r;
   for (std::size_t len = 0; len <= full.size(); ++len) {
     WriteBytes(path, full.substr(0, len));
-    EXPECT_EQ(Exercise(r, path), len < header ? -1 : len < full.size() ? 0 : 3 * 3) << len;
+    EXPECT_EQ(Exercise(r, path), len < full.size() ? -1 : 3 * 3) << len;
   }
   int refused = 0;
   for (std::size_t at = 0; at < header; ++at)

@@ -114,11 +114,18 @@ TEST(OscReader, RefusedFilesKeepThePreviousRecords) {
   ASSERT_TRUE(r.OpenOscFile(dir.file("good.31")));
   const osc31::TOscHeader before = r.OscHeader;
   auto patched = [&](std::size_t at, const char* b, std::size_t n) { return std::string(full).replace(at, n, b, n); };
+  osc31::TOscParameterBlock three = MakeParameterBlock(3), one = MakeParameterBlock(1);
   const std::pair<std::string, const char*> cases[] = {
       {patched(98, "\x21\x00", 2), "33 каналов"},         {patched(64 + 10, "\x01", 1), "отмечено 3"},
       {patched(100, "\0\0\0\0", 4), "шаг по времени 0"},  {patched(100, "\x01\x00\xC0\xFF", 4), "шаг по времени NAN"},
       {full.substr(0, 104 + 4 * 4 * 2), "нужно не менее"}, {full.substr(0, 100), "короче заголовка"},
-      {patched(96, "\x00\x01", 2), "256 точек"}};
+      {patched(96, "\x00\x01", 2), "256 точек"},
+      // The whole layout, up to the quantity table's last byte, or nothing.
+      {full.substr(0, full.size() - 1), "нужно не менее 1996 байт, а в файле 1995"},
+      {full.substr(0, full.size() - 192), "а в файле 1804"},
+      {patched(96, "\x05\x00", 2), "для 5 точек 2 каналов"},  // one point more than it holds
+      {BuildOsc(4, 2, three), "число каналов в заголовке (2) не совпадает с числом описаний записанных каналов (3)"},
+      {BuildOsc(4, 2, one), "описаний записанных каналов (1)"}};
   for (const auto& [bytes, says] : cases) {
     WriteBytes(dir.file("bad.31"), bytes);
     EXPECT_FALSE(r.OpenOscFile(dir.file("bad.31")) || r.IsOpen()) << says;
@@ -133,29 +140,29 @@ TEST(OscReader, RefusedFilesKeepThePreviousRecords) {
   EXPECT_EQ(r.FileName(), dir.file("good.31"));
 }
 
-// A file changed since it was listed: an error, and no point in the series.
-TEST(OscReader, ShortReadsAreErrorsAndAddNoPoints) {
+// Fills come from the file as its open read it, whatever happens to it
+// afterwards; a reader that never opened a file adds no point.
+TEST(OscReader, FillsComeFromTheFileAsOpened) {
   TempDir dir;
   const std::string bytes = BuildOsc(600, 2, MakeParameterBlock(2));
   WriteBytes(dir.file("a.31"), bytes);
   OscReader r;
+  EXPECT_THROW(Fill(r, 1), FileFormatError);
   ASSERT_TRUE(r.OpenOscFile(dir.file("a.31")));
-  WriteBytes(dir.file("a.31"), bytes.substr(0, 104 + 4 * 600 + 4 * 10));  // cut while open
+  WriteBytes(dir.file("a.31"), bytes.substr(0, 104 + 4 * 600 + 4 * 10));  // cut after the open
   r.RewindOscData();
-  try {
-    r.NextOscSample();
-    FAIL();
-  } catch (const IoError& e) {
-    EXPECT_STREQ(e.what(), ("Read beyond end of file: " + dir.file("a.31")).c_str());
-  }
-  EXPECT_THROW(r.NextOscSample(), IoError) << "the failed chunk is not served";
-  EXPECT_THROW(Fill(r, 1), IoError);
+  for (unsigned i = 0; i < 600; ++i) r.NextOscSample();
+  EXPECT_EQ(r.OscCurValues[1], SampleValue(2, 599));
+  r.OscQuantities[0].code = 99;  // as the dialog does for result files
   fs::remove(dir.file("a.31"));
-  EXPECT_THROW(Fill(r, 1), IoError);
-  WriteBytes(dir.file("a.31"), bytes);
+  const auto xy = Fill(r, 2 + 1);  // section 1: nothing included
+  ASSERT_EQ(xy.size(), 600u);
+  EXPECT_EQ(Fill(r, 2)[599].second, SampleValue(2, 599));
+  EXPECT_EQ(r.OscQuantities[0].code, 3) << "the records come back with the file";
   EXPECT_THROW(Fill(r, 2 + 16 + 1), FileFormatError);
   EXPECT_THROW(Fill(r, 0), FileFormatError);
-  EXPECT_THROW(r.RewindOscData(), IoError);
+  EXPECT_THROW(r.RewindOscData(), IoError) << "closed after the fill";
+  EXPECT_THROW(r.ChannelSamples(1), IoError);
 }
 
 TEST(DamagedOscillogram, EveryPrefixAndHeaderByte) {
@@ -165,7 +172,7 @@ TEST(DamagedOscillogram, EveryPrefixAndHeaderByte) {
   const std::string full = BuildOsc(7, 3, p), path = dir.file("t.31");
   for (std::size_t len = 0; len <= full.size(); ++len) {
     WriteBytes(path, full.substr(0, len));
-    EXPECT_EQ(Exercise(path), len < 104 + 4 * 7 * 3 + 1660 ? -1 : 7 * (3 + 16)) << len;
+    EXPECT_EQ(Exercise(path), len < full.size() ? -1 : 7 * (3 + 16)) << len;
   }
   int refused = 0;
   for (std::size_t at = 0; at < osc31::kHeaderSize; ++at)
@@ -176,9 +183,14 @@ TEST(DamagedOscillogram, EveryPrefixAndHeaderByte) {
       refused += points < 0;
     }
   EXPECT_GT(refused, 0);
-  // Stored words that disagree with the flags: sums take only samples the file has.
+  // Stored words that disagree with the flags, in the file or after it.
+  for (std::size_t at = osc31::FileSize(7, 3) - osc31::kParameterBlockSize; at < full.size(); ++at) {
+    WriteBytes(path, std::string(full).replace(at, 1, 1, '\x01'));
+    const long points = Exercise(path);
+    EXPECT_TRUE(points == 7 * (3 + 16) || points == -1) << at;
+  }
   for (auto& c : p.channels) c.stored = 1;
   p.sections[2].include.fill(1);
   WriteBytes(path, BuildOsc(7, 3, p));
-  EXPECT_EQ(Exercise(path), 7 * (3 + 16));
+  EXPECT_EQ(Exercise(path), -1);
 }
