@@ -16,28 +16,17 @@
 #include "viewer/app/tool_form.h"
 #include "viewer/app/tras.h"
 #include "viewer/app/vistrel_start.h"
+#include "forms_fixture.h"
 #include "viewer/core/group_axes.h"
 
 namespace {
 
-int argc_ = 1;
-char arg0_[] = "vistrel_measure_test";
-char* argv_[] = {arg0_, nullptr};
-
-class Measure : public ::testing::Test {
+class Measure : public vistrel_test::FormsTest {
  protected:
   static void SetUpTestSuite() {
-    if (!qApp) new QApplication(argc_, argv_);
+    FormsTest::SetUpTestSuite();
     kv::SetSystemSeparators(".", "");
   }
-  void SetUp() override {
-    vistrel::CreateForms();
-    w = FormGraph;
-    w->resize(900, 600);
-    w->show();
-    QApplication::processEvents();
-  }
-  void TearDown() override { vistrel::DestroyForms(); }
 
   // A phenomenon in `slot` of `points` plotted values f(i) every `step`
   // seconds from 0, in type group `group` (Span, Base), shown in the next row.
@@ -84,8 +73,6 @@ class Measure : public ::testing::Test {
     w->TrasSBtn->click();
     QApplication::processEvents();
   }
-
-  TFormGraph* w = nullptr;
 };
 
 TEST_F(Measure, GroupAxesStandApartWithLabelsInTheirUnitsAndTheCursorUnlabelled) {

@@ -11,27 +11,12 @@
 #include "viewer/app/graph_mode.h"
 #include "viewer/app/tool_form.h"
 #include "viewer/app/vistrel_start.h"
+#include "forms_fixture.h"
 
 namespace {
 
-int argc_ = 1;
-char arg0_[] = "vistrel_options_test";
-char* argv_[] = {arg0_, nullptr};
-
-class Options : public ::testing::Test {
+class Options : public vistrel_test::FormsTest {
  protected:
-  static void SetUpTestSuite() {
-    if (!qApp) new QApplication(argc_, argv_);
-  }
-  void SetUp() override {
-    vistrel::CreateForms();
-    w = FormGraph;
-    w->resize(800, 600);
-    w->show();
-    QApplication::processEvents();
-  }
-  void TearDown() override { vistrel::DestroyForms(); }
-
   // Shows the dialog through the toolbar; `act` runs while it is "open",
   // then the given button closes it.
   template <class F>
@@ -47,8 +32,6 @@ class Options : public ::testing::Test {
     w->SpeedButton3->click();
     return result;
   }
-
-  TFormGraph* w = nullptr;
 };
 
 TEST_F(Options, ControlsAndDefaultsAgreeWithTheChart) {
