@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -30,6 +31,11 @@ QFont UiFont(int pixelHeight, bool bold = false) {
   f.setPixelSize(pixelHeight);
   f.setBold(bold);
   return f;
+}
+
+// Width the page indicator needs to show `text` whole in font `f`.
+int IndicatorTextWidth(const QLabel* label, const QFont& f, const QString& text) {
+  return QFontMetrics(f).horizontalAdvance(text) + 2 * label->frameWidth() + 4;
 }
 
 const QColor kSilver(192, 192, 192);
@@ -167,11 +173,17 @@ void TFormGraph::BuildToolbar() {
 
   StaticText1 = new QLabel(Panel1);
   StaticText1->setObjectName(QStringLiteral("StaticText1"));
-  StaticText1->setGeometry(362, 7, 35, 19);
   StaticText1->setAlignment(Qt::AlignCenter);
   StaticText1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   StaticText1->setFont(UiFont(13));
   StaticText1->setToolTip(QStringLiteral("Индикатор экранов"));
+  // One width from the start, room for four-digit page numbers (a whole
+  // model run at 1000 ms per screen has 1285 pages), so that the controls
+  // to its right never move.
+  const int shift = std::max(35, IndicatorTextWidth(StaticText1, StaticText1->font(), QStringLiteral("0000/0000"))) - 35;
+  StaticText1->setGeometry(362, 7, 35 + shift, 19);
+  ButtonNext->move(398 + shift, ButtonNext->y());
+  BLastPage->move(423 + shift, BLastPage->y());
 
   SpinEdit1 = new TSpinEdit(Panel1);
   SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
@@ -179,7 +191,7 @@ void TFormGraph::BuildToolbar() {
   SpinEdit1->setSingleStep(20);
   SpinEdit1->setValue(1000);
   SpinEdit1->setFont(UiFont(13));
-  SpinEdit1->setGeometry(452, 5, 56, 23);
+  SpinEdit1->setGeometry(452 + shift, 5, 56, 23);
   SpinEdit1->setEnabled(false);
   SpinEdit1->OnKeyDown = [this](int key) { SpinEdit1KeyDown(key); };
   SpinEdit1->OnKeyPress = [this](QChar& ch) { SpinEdit1KeyPress(ch); };
@@ -187,7 +199,7 @@ void TFormGraph::BuildToolbar() {
   Label1 = new QLabel(QStringLiteral("(млсек. в экране)"), Panel1);
   Label1->setObjectName(QStringLiteral("Label1"));
   Label1->setFont(UiFont(11));
-  Label1->setGeometry(515, 9, 120, 15);
+  Label1->setGeometry(515 + shift, 9, 120, 15);
   Label1->adjustSize();
 
   SetIndicator(QStringLiteral("00/00"));
@@ -328,15 +340,11 @@ void TFormGraph::FormCreate() {
 
 void TFormGraph::SetIndicator(const QString& text) {
   StaticText1->setText(text);
-  // The indicator widens to show long page counts whole; the controls to
-  // its right move along.
-  const int need = StaticText1->fontMetrics().horizontalAdvance(text) + 2 * StaticText1->frameWidth() + 4;
-  const int grow = std::max(35, need) - 35;
-  StaticText1->resize(35 + grow, 19);
-  ButtonNext->move(398 + grow, ButtonNext->y());
-  BLastPage->move(423 + grow, BLastPage->y());
-  SpinEdit1->move(452 + grow, SpinEdit1->y());
-  Label1->move(515 + grow, Label1->y());
+  // A longer page number takes a smaller font rather than more room.
+  QFont f = UiFont(13);
+  while (f.pixelSize() > 7 && IndicatorTextWidth(StaticText1, f, text) > StaticText1->width())
+    f.setPixelSize(f.pixelSize() - 1);
+  StaticText1->setFont(f);
 }
 
 // ---- toolbar
@@ -368,11 +376,6 @@ void TFormGraph::PrintSBtnClick() {
 
 void TFormGraph::ImportSBtnClick() {
   if (ExportUi) kv::RunChartExport(*Chart1, this, *ExportUi);
-}
-
-void TFormGraph::GrhTitlSBtnClick() {
-  if (Graph.TypeGroupCount == 0) return;
-  // The titles dialog opens here.
 }
 
 void TFormGraph::SpeedButton1Click() {

@@ -19,6 +19,9 @@
 class QDialog;
 class QLabel;
 class QToolButton;
+namespace vistrel {
+class FontColorChooser;
+}
 
 // A spin edit with the class library's key events: OnKeyDown sees every
 // key first, then OnKeyPress every typed character; a handler discards the
@@ -85,6 +88,8 @@ class TFormGraph : public QWidget {
   std::function<int(QDialog&)> ExecModal;
   std::function<void(kv::Chart&, QWidget*)> PrintPreview;
   kv::ChartExportUi* ExportUi = nullptr;
+  // Font and colour chooser of the titles dialogs; null = the font dialog.
+  vistrel::FontColorChooser* FontChooser = nullptr;
 
   // Handlers.
   void AddDelSBtnClick();
