@@ -16,6 +16,7 @@
 #include <limits>
 
 #include "viewer/app/chang_axis_new.h"
+#include "viewer/app/chang_line_pen.h"
 #include "viewer/app/glyphs.h"
 #include "viewer/app/tool_form.h"
 #include "viewer/app/tras.h"
@@ -336,6 +337,7 @@ void TFormGraph::FormCreate() {
     m->SetActive(false);
     FMarkSeries[static_cast<std::size_t>(slot)] = m;
   }
+  ConnectMarks();
 }
 
 void TFormGraph::SetIndicator(const QString& text) {
@@ -380,11 +382,13 @@ void TFormGraph::ImportSBtnClick() {
 
 void TFormGraph::SpeedButton1Click() {
   if (Graph.FShownRows == 0) return;
-  // The line-style dialog opens here.
+  TFormBrush dlg(*this);
+  if (ExecModal) ExecModal(dlg);
 }
 
 void TFormGraph::SpeedButton3Click() {
   if (FormTool && ExecModal) ExecModal(*FormTool);  // its changes act at once; the result is not used
+  ApplyMarkOptions();
   Chart1->Repaint();
 }
 

@@ -123,6 +123,12 @@ class TFormGraph : public QWidget {
   // One vertical axis per type group and the after-draw pass (graph_mode_axes.cpp).
   void Chart1GetAxisLabel(kv::ChartAxis& axis, QString& text);
   void Chart1AfterDraw();
+  // Markers and legend (graph_mode_marks.cpp).
+  void Series2AfterDrawValues(kv::ChartSeries& Sender);
+  void Chart1GetLegendText(int Index, QString& LegendText);
+  void Chart1GetLegendPos(int Index, int& X, int& Y, int& XColor);
+  // After the options dialog: markers switched off take every figure along.
+  void ApplyMarkOptions();
 
  signals:
   void closed();
@@ -150,6 +156,7 @@ class TFormGraph : public QWidget {
   void WriteTraceTitles();
   std::uint16_t ActiveSlotMask() const;  // bit s: line series of slot s is active
   std::uint16_t FTraceTitlesOf = 0;  // active slots the titles were written for
+  void ConnectMarks();
 
   kv::ChartExportDialogUi defaultExportUi_;
 };

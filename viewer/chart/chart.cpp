@@ -286,9 +286,19 @@ void Chart::RenderBase(Pass& ps) {
       painter.restore();
     }
   }
+  ps.lines.Flush();
   painter.restore();
   canvas_ = nullptr;
   pass_ = nullptr;
+}
+
+QPainter* Chart::Canvas() const {
+  FlushLines();
+  return canvas_;
+}
+
+void Chart::FlushLines() const {
+  if (pass_) pass_->lines.Flush();
 }
 
 void Chart::RunAfterDraw(Pass& ps) {

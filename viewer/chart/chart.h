@@ -372,8 +372,10 @@ class Chart : public QWidget {
   bool BackWallPenVisible() const { return frame_; }  // frame around the plot
   void SetBackWallPenVisible(bool on);
 
-  // The painter of the paint pass under way; nullptr outside one.
-  QPainter* Canvas() const { return canvas_; }
+  // The painter of the paint pass under way; nullptr outside one. Lines of
+  // series are gathered and written when something else draws: call Canvas()
+  // for each drawing rather than keeping the painter from an earlier call.
+  QPainter* Canvas() const;
 
   // Full repaint now (the cached image is drawn anew; XOR lines vanish).
   void Repaint();
@@ -438,6 +440,7 @@ class Chart : public QWidget {
   void RenderScreen(bool afterDrawOnly);
   void RenderBase(Pass& pass);
   void RunAfterDraw(Pass& pass);
+  void FlushLines() const;  // writes gathered series lines before other drawing
   void Layout(Pass& pass);
   void DrawAxis(Pass& pass, ChartAxis& axis, int labelsPos, int titlePos, int axisPos, bool grid, bool gridOnly);
   void DrawLegend(Pass& pass);

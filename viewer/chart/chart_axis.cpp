@@ -188,6 +188,7 @@ double ChartAxis::PixelToValue(int px) const {
 
 void ChartAxis::DrawAxisAt(int labelsPos, int titlePos, int axisPos, bool grid) {
   if (!chart_->pass_) return;
+  chart_->FlushLines();
   const int a = axisPixelPos_, l = labelsPixelPos_;
   chart_->DrawAxis(*chart_->pass_, *this, labelsPos, titlePos, axisPos, grid, false);
   axisPixelPos_ = a;
@@ -195,7 +196,7 @@ void ChartAxis::DrawAxisAt(int labelsPos, int titlePos, int axisPos, bool grid) 
 }
 
 void ChartAxis::DrawAxisTitleAt(int x, int y) {
-  QPainter* p = chart_->canvas_;
+  QPainter* p = chart_->Canvas();
   if (!p || titleCaption_.isEmpty()) return;
   p->save();
   p->setFont(titleFont_);

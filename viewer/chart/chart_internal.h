@@ -13,6 +13,7 @@
 #endif
 
 #include "viewer/chart/chart.h"
+#include "viewer/chart/chart_raster.h"
 
 class QPainter;
 
@@ -95,6 +96,7 @@ struct Chart::Pass {
   };
   std::vector<Column> cols;       // scratch of the line drawing
   std::vector<QPointF> pts, run;
+  chart_detail::Raster lines;     // line series not yet written
 };
 
 }  // namespace kv

@@ -43,6 +43,32 @@ void DrawClippedPolyline(QPainter& p, const std::vector<QPointF>& pts, const QRe
 }
 
 
+// Least and greatest of y[0..n-1], NaN skipped (a NaN never compares);
+// +inf and -inf when there is nothing else. Four running pairs at a time.
+void MinMax(const double* y, int n, double& mn, double& mx) {
+  mn = std::numeric_limits<double>::infinity(), mx = -mn;
+  int k = 0;
+#if defined(__x86_64__)
+  if (n >= 8) {
+    // minpd(v, m) is v < m ? v : m, the comparison below, lane by lane.
+    __m128d lo0 = _mm_set1_pd(mn), lo1 = lo0, hi0 = _mm_set1_pd(mx), hi1 = hi0;
+    for (; k + 4 <= n; k += 4) {
+      const __m128d a = _mm_loadu_pd(y + k), b = _mm_loadu_pd(y + k + 2);
+      lo0 = _mm_min_pd(a, lo0), lo1 = _mm_min_pd(b, lo1);
+      hi0 = _mm_max_pd(a, hi0), hi1 = _mm_max_pd(b, hi1);
+    }
+    alignas(16) double l[4], h[4];
+    _mm_store_pd(l, lo0), _mm_store_pd(l + 2, lo1), _mm_store_pd(h, hi0), _mm_store_pd(h + 2, hi1);
+    for (int q = 0; q < 4; ++q) mn = l[q] < mn ? l[q] : mn, mx = h[q] > mx ? h[q] : mx;
+  }
+#endif
+  for (; k < n; ++k) {
+    const double v = y[k];
+    mn = v < mn ? v : mn;
+    mx = v > mx ? v : mx;
+  }
+}
+
 }  // namespace
 
 namespace chart_detail {
@@ -162,12 +188,8 @@ void Chart::DrawLineSeries(Pass& ps, LineSeries& s) {
       while (j + step <= to && xs[j + step] < xEnd) step *= 2;
       j = static_cast<int>(std::lower_bound(xs + j + step / 2, xs + std::min(j + step, to + 1), xEnd) - xs);
     }
-    double mn = std::numeric_limits<double>::infinity(), mx = -mn;
-    for (int k = i; k < j; ++k) {
-      const double y = ys[k];
-      mn = y < mn ? y : mn;  // NaN never compares: skipped
-      mx = y > mx ? y : mx;
-    }
+    double mn, mx;
+    MinMax(ys + i, j - i, mn, mx);
     if (!Finite(mn) || !Finite(mx)) {  // infinities among the points
       mn = std::numeric_limits<double>::infinity(), mx = -mn;
       for (int k = i; k < j; ++k)
@@ -185,19 +207,18 @@ void Chart::DrawLineSeries(Pass& ps, LineSeries& s) {
 
   QPainter& p = *ps.p;
   const QPen& pen = s.LinePen();
-  Raster r;
+  Raster& r = ps.lines;
   if (r.Begin(p, pen, plot_)) {
     // Straight into the image: one vertical span per column, then the step
-    // to the next column's first point.
-    r.BeginSpans();
+    // to the next column's first point; written when something else draws.
     for (size_t k = 0; k < cols.size(); ++k) {
       const auto& c = cols[k];
       r.AddSpan(c.x, c.top, c.bottom);
       if (k + 1 < cols.size()) r.Step(c.x, c.last, cols[k + 1].x, cols[k + 1].first);
     }
-    r.FlushSpans();
     return;
   }
+  r.Flush();
   auto& out = ps.pts;
   out.clear();
   for (const auto& c : cols) {
@@ -231,6 +252,7 @@ void Chart::DrawLineSeries(Pass& ps, LineSeries& s) {
 void Chart::DrawPointSeries(Pass& ps, PointSeries& s) {
   FindVisible(s);
   if (s.firstVisible_ < 0) return;
+  ps.lines.Flush();
   QPainter& p = *ps.p;
   QPoint prev(std::numeric_limits<int>::min(), 0);
   for (int i = s.firstVisible_; i <= s.lastVisible_; ++i) {
