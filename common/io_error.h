@@ -26,11 +26,16 @@ int IoCodeFromErrno(int err);
 class IoError : public std::runtime_error {
  public:
   explicit IoError(int code, const std::string& detail = {});
+  // An error of `code` whose message is `message` as it stands, for the
+  // failures the program explains in its own words.
+  static IoError WithMessage(int code, const std::string& message) { return IoError(Whole{}, code, message); }
   int code() const noexcept { return code_; }
   // The runtime text alone, without detail.
   std::string text() const { return IoErrorText(code_); }
 
  private:
+  struct Whole {};
+  IoError(Whole, int code, const std::string& message) : std::runtime_error(message), code_(code) {}
   int code_;
 };
 

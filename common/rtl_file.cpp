@@ -1,5 +1,6 @@
 #include "common/rtl_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -57,8 +58,6 @@ int RtlFile::tryReset(const std::string& path) {
 void RtlFile::rewrite(const std::string& path) {
   close();
   f_ = OpenOrThrow(path, "wb");
-  // Sample records arrive 64 bytes at a time; a larger buffer saves syscalls.
-  std::setvbuf(f_, nullptr, _IOFBF, 1 << 16);
   path_ = path;
 }
 
@@ -89,6 +88,23 @@ void RtlFile::blockRead(void* buf, std::size_t n) {
 std::size_t RtlFile::readSome(void* buf, std::size_t n) {
   need();
   return n == 0 ? 0 : std::fread(buf, 1, n, f_);
+}
+
+void RtlFile::readAllInto(std::string& buf) {
+  // One read into a buffer of the file's size; whatever the file gained
+  // since its size was taken follows.
+  const std::int64_t left = size() - position();
+  buf.resize(static_cast<std::size_t>(std::max<std::int64_t>(left, 0)));
+  std::size_t got = 0;
+  while (got < buf.size()) {
+    const std::size_t n = readSome(buf.data() + got, buf.size() - got);
+    if (n == 0) break;
+    got += n;
+  }
+  buf.resize(got);
+  char more[4096];
+  while (std::size_t n = readSome(more, sizeof more)) buf.append(more, n);
+  if (std::ferror(f_)) throw IoError(kReadBeyondEof, path_);
 }
 
 void RtlFile::blockWrite(const void* buf, std::size_t n) {
@@ -138,45 +154,77 @@ std::string ReadWholeFile(const std::string& path) {
   RtlFile f;
   f.reset(path);
   std::string out;
-  char buf[65536];
-  for (;;) {
-    std::size_t n = f.readSome(buf, sizeof buf);
-    if (n == 0) break;
-    out.append(buf, n);
-  }
+  f.readAllInto(out);
   f.close();
   return out;
 }
 
-void WriteFileAtomically(const std::string& path, const std::string& bytes) {
+AtomicFile::AtomicFile(const std::string& path) : path_(path) {
   namespace fs = std::filesystem;
-  fs::path target(path);
-  fs::path dir = target.parent_path();
-  std::string tmpl = (dir.empty() ? fs::path(".") : dir).string() + "/." + target.filename().string() + ".XXXXXX";
-  int fd = mkstemp(tmpl.data());
-  if (fd < 0) throw IoError(IoCodeFromErrno(errno), path);
-  std::FILE* f = fdopen(fd, "wb");
-  if (!f) {
-    ::close(fd);
-    ::unlink(tmpl.c_str());
-    throw IoError(kAccessDenied, path);
+  const fs::path target(path);
+  const fs::path dir = target.parent_path();
+  tmp_ = (dir.empty() ? fs::path(".") : dir).string() + "/." + target.filename().string() + ".XXXXXX";
+  errno = 0;
+  fd_ = mkstemp(tmp_.data());
+  if (fd_ < 0) throw IoError(IoCodeFromErrno(errno), path);
+}
+
+AtomicFile::~AtomicFile() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    ::unlink(tmp_.c_str());
   }
-  bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  int err = errno;
-  ok = (std::fflush(f) == 0) && ok;
-  ok = (fsync(fileno(f)) == 0 || errno == EINVAL) && ok;
-  ok = (std::fclose(f) == 0) && ok;
-  if (ok) {
-    // mkstemp makes 0600; give the file the mode a plain create would.
-    mode_t mask = umask(0);
-    umask(mask);
-    chmod(tmpl.c_str(), 0666 & ~mask);
+}
+
+void AtomicFile::fail(int err) {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    ::unlink(tmp_.c_str());
+    fd_ = -1;
   }
-  if (!ok || std::rename(tmpl.c_str(), path.c_str()) != 0) {
-    if (!err) err = errno;
-    ::unlink(tmpl.c_str());
-    throw IoError(err == ENOSPC ? kDiskFull : IoCodeFromErrno(err), path);
+  throw IoError(err == ENOSPC ? kDiskFull : IoCodeFromErrno(err), path_);
+}
+
+void AtomicFile::write(const void* data, std::size_t n) {
+  if (fd_ < 0) throw IoError(kFileNotOpen, path_);
+  const char* p = static_cast<const char*>(data);
+  while (n > 0) {
+    const ssize_t w = ::write(fd_, p, n);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      fail(errno);
+    }
+    if (w == 0) fail(ENOSPC);
+    p += w;
+    n -= static_cast<std::size_t>(w);
   }
+}
+
+void AtomicFile::commit() {
+  if (fd_ < 0) throw IoError(kFileNotOpen, path_);
+  if (fsync(fd_) != 0 && errno != EINVAL) fail(errno);
+  // mkstemp makes 0600; give the file the mode a plain create would.
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd_, 0666 & ~mask);
+  if (::close(fd_) != 0) {
+    const int err = errno;
+    fd_ = -1;
+    ::unlink(tmp_.c_str());
+    throw IoError(err == ENOSPC ? kDiskFull : IoCodeFromErrno(err), path_);
+  }
+  fd_ = -1;
+  if (std::rename(tmp_.c_str(), path_.c_str()) != 0) {
+    const int err = errno;
+    ::unlink(tmp_.c_str());
+    throw IoError(IoCodeFromErrno(err), path_);
+  }
+}
+
+void WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  AtomicFile f(path);
+  f.write(bytes.data(), bytes.size());
+  f.commit();
 }
 
 }  // namespace kv

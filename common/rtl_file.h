@@ -33,6 +33,10 @@ class RtlFile {
   void blockRead(void* buf, std::size_t n);
   // Reads up to n bytes, returns how many were read.
   std::size_t readSome(void* buf, std::size_t n);
+  // Reads the rest of the file into `buf`, reusing its storage: a buffer
+  // kept from an earlier read of about the same size is neither allocated
+  // nor cleared again.
+  void readAllInto(std::string& buf);
   void blockWrite(const void* buf, std::size_t n);
   void seek(std::int64_t pos);
   std::int64_t position();
@@ -53,6 +57,30 @@ bool FileExists(const std::string& path);
 
 // Reads a whole file into a string (binary); throws IoError.
 std::string ReadWholeFile(const std::string& path);
+// A file written under a temporary name in the folder of `path` and renamed
+// over `path` only by commit(), after its bytes are on the disk; until then
+// an existing file of that name stays as it was. Destroyed without a commit,
+// it leaves nothing behind.
+class AtomicFile {
+ public:
+  // Creates the temporary file; throws IoError when the folder does not take
+  // a new file.
+  explicit AtomicFile(const std::string& path);
+  ~AtomicFile();
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+
+  void write(const void* data, std::size_t n);  // throws IoError
+  void commit();                                 // throws IoError; the temporary is gone either way
+  const std::string& path() const { return path_; }
+
+ private:
+  [[noreturn]] void fail(int err);
+  std::string path_;
+  std::string tmp_;
+  int fd_ = -1;
+};
+
 // Writes a file completely under a temporary name in the same folder and
 // renames it over `path` only when complete; throws IoError and leaves any
 // existing file untouched on failure.

@@ -54,7 +54,26 @@ constexpr auto kPow10 = [] {
 }();
 
 constexpr bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
-constexpr bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+// What separates numbers: blank, tab, line ends, vertical tab, form feed.
+constexpr bool IsSeparator(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+constexpr bool IsLowCode(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+// A token as it may be shown in a message: control bytes as \xNN.
+std::string Printable(std::string_view token) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (char c : token) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 32 || b == 127) {
+      out += "\\x";
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
 
 bool FastDecimal(const char*& q, const char* end, long double& out) {
   const char* s = q;
@@ -135,29 +154,39 @@ bool ParseInteger(std::string_view token, std::int64_t& out) {
   return true;
 }
 
-NumberTokenizer::NumberTokenizer(std::string_view text, std::string name) : text_(text), name_(std::move(name)) {}
+NumberTokenizer::NumberTokenizer(std::string_view text, std::string name)
+    : text_(text), name_(std::move(name)), contentEnd_(text.size()) {
+  while (contentEnd_ > 0 && IsLowCode(text_[contentEnd_ - 1])) --contentEnd_;
+}
 
 std::string_view NumberTokenizer::nextToken() {
-  while (pos_ < text_.size() && static_cast<unsigned char>(text_[pos_]) <= 32) ++pos_;
+  while (pos_ < contentEnd_ && IsSeparator(text_[pos_])) ++pos_;
+  if (pos_ >= contentEnd_) {
+    pos_ = text_.size();
+    return {};
+  }
   std::size_t start = pos_;
-  while (pos_ < text_.size() && static_cast<unsigned char>(text_[pos_]) > 32) ++pos_;
-  return std::string_view(text_).substr(start, pos_ - start);
+  while (pos_ < contentEnd_ && !IsSeparator(text_[pos_])) ++pos_;
+  return text_.substr(start, pos_ - start);
 }
 
 std::string NumberTokenizer::where() const { return name_ + ", line " + std::to_string(lineNumber()); }
 
 void NumberTokenizer::throwBadNumber(std::string_view token) const {
-  throw IoError(kInvalidNumeric, where() + ": \"" + std::string(token.substr(0, 40)) + "\"");
+  throw IoError(kInvalidNumeric, where() + ": \"" + Printable(token.substr(0, 40)) + "\"");
 }
 
 long double NumberTokenizer::readReal() {
-  while (pos_ < text_.size() && IsBlank(text_[pos_])) ++pos_;
-  if (eof()) return 0.0L;
+  while (pos_ < contentEnd_ && IsSeparator(text_[pos_])) ++pos_;
+  if (pos_ >= contentEnd_) {
+    pos_ = text_.size();
+    return 0.0L;
+  }
   const char* const start = text_.data() + pos_;
-  const char* const end = text_.data() + text_.size();
+  const char* const end = text_.data() + contentEnd_;
   const char* q = start;
   long double v = 0;
-  if (FastDecimal(q, end, v) && (q == end || IsBlank(*q)) && static_cast<std::size_t>(q - start) <= kRealChars) {
+  if (FastDecimal(q, end, v) && (q == end || IsSeparator(*q)) && static_cast<std::size_t>(q - start) <= kRealChars) {
     pos_ += static_cast<std::size_t>(q - start);
     return v;
   }

@@ -1,8 +1,12 @@
 #pragma once
-// The number reader of the settings and processing files: characters with
-// codes 0..32 before a number are skipped, a number ends at the next such
-// character, "." is always the decimal separator, a token that does not
-// convert is I/O error 106, and at end of file a missing number reads as 0.
+// The number reader of the settings and processing files: blanks, tabs and
+// line ends before a number are skipped, a number ends at the next one, "."
+// is always the decimal separator, a token that does not convert is I/O
+// error 106, and at end of file a missing number reads as 0. Any other byte,
+// a NUL or another control character included, belongs to the token it
+// touches, so it makes that token a malformed number instead of silently
+// splitting it in two. Trailing bytes 0..32 at the end of the text are no
+// content: a file padded with NULs or closed by Ctrl+Z reads as its data.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -20,7 +24,7 @@ class NumberTokenizer {
   // error messages only.
   explicit NumberTokenizer(std::string_view text, std::string name = {});
 
-  // Next token (empty at end of file), skipping codes 0..32 first.
+  // Next token (empty at end of file), skipping separators first.
   std::string_view nextToken();
   long double readReal();       // 0 at end of file; IoError 106 when malformed
   // readReal stored to float32; a value that does not fit is an FpError.
@@ -31,6 +35,8 @@ class NumberTokenizer {
   // Reads the rest of the current line (without its line end) and moves past it.
   std::string readLine();
   bool eof() const { return pos_ >= text_.size(); }
+  // Only bytes 0..32 remain from the cursor on.
+  bool atContentEnd() const { return pos_ >= contentEnd_; }
   // One character at the cursor ('\0' at end of file) and advance past it.
   char readChar();
   char peekChar() const { return eof() ? '\0' : text_[pos_]; }
@@ -47,6 +53,7 @@ class NumberTokenizer {
   std::string_view text_;
   std::string name_;
   std::size_t pos_ = 0;
+  std::size_t contentEnd_ = 0;  // start of the trailing run of bytes 0..32
 };
 
 // Converts one token with "." as separator, whatever the process locale.

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "common/rtl_file.h"
 #include "model/core/results.h"
+#include "model/core/sample_store.h"
 #include "model/core/settings.h"
 #include "model/core/torvin_state.h"
 
@@ -38,14 +38,19 @@ struct DatMod1 {
   float Pa = 0;
   float Qa = 0;
   char LineMarker = ' ';
-  std::int64_t SampleCount = 0;  // records written to "ema.tip" in this run
+  std::int64_t SampleCount = 0;  // sample records of this run
 
   TSettings settings;
   TThresholds thr;
   AlgoState algo;
   ResultsTable results;
 
-  RtlFile emaTip;  // open while a run appends its sample records
+  // The run's sample records, in memory instead of a temporary "ema.tip":
+  // the oscillogram is written from them at the end of the run.
+  SampleStore Records;
+  // The processing file's text during a run; its storage is kept for the
+  // next run unless it is large.
+  std::string ProcessingText;
   ModelUi* ui = nullptr;
 
   // Everything a run reads or writes back to the state of a freshly started
@@ -62,6 +67,7 @@ struct DatMod1 {
     thr = TThresholds{};
     algo = AlgoState{};
     results = ResultsTable{};
+    Records.clear();
   }
 };
 

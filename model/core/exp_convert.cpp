@@ -19,6 +19,12 @@ constexpr std::size_t kTextWidth = 10;  // characters of one written number
 constexpr std::size_t kMaxLeadingZeros = 8;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+// The sign, skipped and separator places take any character of text; a NUL
+// or another control byte there means a damaged line, not a blank.
+bool IsTextChar(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  return (b >= 32 && b != 127) || c == '\t';
+}
 
 bool IsBlankLine(std::string_view line) {
   return std::all_of(line.begin(), line.end(), [](char c) { return c == ' ' || c == '\t'; });
@@ -28,7 +34,7 @@ bool IsBlankLine(std::string_view line) {
 // up to "E", exponent sign, two exponent digits. `pos` moves past the number
 // and, when present, its separator.
 bool ParseNumber(std::string_view line, std::size_t& pos, std::string& text) {
-  if (pos + 2 > line.size()) return false;
+  if (pos + 2 > line.size() || !IsTextChar(line[pos]) || !IsTextChar(line[pos + 1])) return false;
   bool negative = line[pos] == '-';
   std::size_t mantStart = pos + 2;
   std::size_t e = line.find('E', mantStart);
@@ -37,7 +43,8 @@ bool ParseNumber(std::string_view line, std::size_t& pos, std::string& text) {
   if (mantissa.empty() || !std::all_of(mantissa.begin(), mantissa.end(), IsDigit)) return false;
   if (e + 4 > line.size()) return false;  // sign and two digits
   bool expNegative = line[e + 1] == '-';
-  if (!IsDigit(line[e + 2]) || !IsDigit(line[e + 3])) return false;
+  if (!IsTextChar(line[e + 1]) || !IsDigit(line[e + 2]) || !IsDigit(line[e + 3])) return false;
+  if (e + 4 < line.size() && !IsTextChar(line[e + 4])) return false;
   int exponent = (line[e + 2] - '0') * 10 + (line[e + 3] - '0');
   text = ExpNumberText(negative, mantissa, expNegative, exponent);
   pos = std::min(e + 5, line.size());

@@ -70,13 +70,15 @@ ext AngleOf(float re, float im) {
 float RoundToTenth(float angle) {
   // angle x 10 is exact in double; below 2^22 adding and removing 1.5 x 2^52
   // rounds it to an integer, halves to the even neighbour, as the default
-  // rounding mode does (the sign is put back for a zero result), and the
-  // integer is a float.
+  // rounding mode does, and the integer is a float. An integer has no sign:
+  // -0.04 is stored as +0.0, never -0.0.
   const double x = static_cast<double>(angle) * 10.0;
   if (!(std::fabs(x) < 0x1p22)) [[unlikely]]
     return F32(std::rint(static_cast<ext>(angle) * 10.0L) / 10.0L);
   constexpr double kRound = 6755399441055744.0;
-  const double tenths = std::copysign((std::fabs(x) + kRound) - kRound, x);
+  const double magnitude = (std::fabs(x) + kRound) - kRound;
+  if (magnitude == 0) return 0.0f;
+  const double tenths = x < 0 ? -magnitude : magnitude;
   return static_cast<float>(tenths) / 10.0f;  // one float operation (algo_float.h)
 }
 

@@ -1,11 +1,8 @@
 #include "model/core/osc_writer.h"
 
-#include <algorithm>
 #include <bit>
-#include <cstring>
-#include <exception>
+#include <string>
 
-#include "common/io_error.h"
 #include "common/osc31.h"
 #include "common/rtl_file.h"
 #include "model/core/dat_mod1.h"
@@ -14,10 +11,9 @@ namespace kv {
 
 namespace {
 
-constexpr const char* kEmaTipName = "ema.tip";
 constexpr const char* kParlName = "parl";
-constexpr std::size_t kEmaRecordSize = 64;
 constexpr std::size_t kModelChannels = 16;
+static_assert(SampleStore::kChannels == kModelChannels && SampleStore::kCapacity == osc31::kMaxPoints);
 
 // The first 1860 bytes of "parl"; throws when it is missing or shorter.
 std::string ReadParameterBlock() {
@@ -29,9 +25,9 @@ std::string ReadParameterBlock() {
   return block;
 }
 
-std::string BuildOscillogram(const std::string& ema, const std::string& parameterBlock) {
-  // A trailing part of a record (a write cut short) is not a sample.
-  std::size_t n = std::min(ema.size() / kEmaRecordSize, osc31::kMaxPoints);
+void WriteWith(const DatMod1& d, const std::string& parameterBlock, AtomicFile& out) {
+  const SampleStore& records = d.Records;
+  const std::size_t n = records.size();
 
   osc31::TOscHeader h;  // comment all NUL: the model has no comment text
   for (std::size_t k = 0; k < kModelChannels; ++k) h.ChannelFlags[k] = 1;
@@ -39,41 +35,23 @@ std::string BuildOscillogram(const std::string& ema, const std::string& paramete
   h.C = kModelChannels;
   h.step = std::bit_cast<float>(osc31::kModelStepBits);
 
-  std::string out = osc31::EncodeHeader(h);
-  out.resize(osc31::FileSize(h.N, h.C));
-  // Transpose record-major into channel-major, byte for byte: the stored bit
-  // patterns are copied, never reinterpreted.
-  char* samples = out.data() + osc31::kSamplesOffset;
-  for (std::size_t k = 0; k < kModelChannels; ++k)
-    for (std::size_t i = 0; i < n; ++i)
-      std::memcpy(samples + osc31::kSampleSize * (n * k + i), ema.data() + kEmaRecordSize * i + osc31::kSampleSize * k,
-                  osc31::kSampleSize);
-  std::memcpy(out.data() + osc31::ParameterBlockOffset(h.N, h.C), parameterBlock.data(), osc31::kParameterBlockSize);
-  return out;
+  const std::string header = osc31::EncodeHeader(h);
+  out.write(header.data(), header.size());
+  // The records are held channel after channel already: each channel is one
+  // write of its stored bit patterns.
+  for (std::size_t k = 0; k < kModelChannels && n > 0; ++k) out.write(records.channel(k), osc31::kSampleSize * n);
+  out.write(parameterBlock.data(), parameterBlock.size());
+  out.commit();
 }
 
 }  // namespace
 
+void WriteOscillogramFile(DatMod1& d, AtomicFile& out) { WriteWith(d, ReadParameterBlock(), out); }
+
 void WriteOscillogramFile(DatMod1& d) {
-  try {
-    d.emaTip.close();
-    std::string parameterBlock = ReadParameterBlock();
-    std::string ema = ReadWholeFile(kEmaTipName);
-    WriteFileAtomically(d.BaseName + ".31", BuildOscillogram(ema, parameterBlock));
-  } catch (...) {
-    // The first failure is the one reported; the samples of a failed run are
-    // not kept, so that the next run starts clean.
-    try {
-      d.emaTip.close();
-    } catch (const IoError&) {
-    }
-    try {
-      EraseFile(kEmaTipName);
-    } catch (const IoError&) {
-    }
-    throw;
-  }
-  EraseFile(kEmaTipName);
+  const std::string parameterBlock = ReadParameterBlock();  // before anything is created
+  AtomicFile out(d.BaseName + ".31");
+  WriteWith(d, parameterBlock, out);
 }
 
 }  // namespace kv

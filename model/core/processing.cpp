@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string_view>
 
 #include "common/decimal_format.h"
@@ -24,19 +25,9 @@ namespace kv {
 
 namespace {
 
-constexpr const char* kEmaTip = "ema.tip";
-
 // Grid step and on-grid tolerance, extended constants as in the arithmetic of the device.
 constexpr ext kGridStep = 0.02L;
 constexpr ext kOnGrid = 0.0001L;
-
-// Start of the trailing run of characters 0..32: lines that hold nothing
-// else at the end of the file are no data lines.
-std::size_t ContentEnd(std::string_view text) {
-  std::size_t e = text.size();
-  while (e > 0 && static_cast<unsigned char>(text[e - 1]) <= 32) --e;
-  return e;
-}
 
 struct Raw {
   float c[4];  // columns 2..5, unscaled
@@ -57,7 +48,6 @@ double NextGrid(double t) { return StoreF64(static_cast<ext>(t) + kGridStep, "gr
 
 void ResampleText(std::string_view text, const std::string& name,
                   const std::function<void(const GridPoint&)>& onPoint) {
-  const std::size_t contentEnd = ContentEnd(text);
   NumberTokenizer tok(text, name);
 
   bool started = false;
@@ -77,7 +67,8 @@ void ResampleText(std::string_view text, const std::string& name,
     onPoint(p);
   };
 
-  while (tok.position() < contentEnd) {
+  // Lines that hold nothing but bytes 0..32 at the end of the file are no data lines.
+  while (!tok.atContentEnd()) {
     const char marker = tok.readChar();
     if (marker == '%') {
       tok.skipLine();
@@ -165,6 +156,32 @@ std::string OpenFailureMessage(int code, const std::string& fileName, int err) {
   return "Файл " + fileName + " не открыт: " + reason;
 }
 
+namespace {
+
+// The processing file's text stays in d.ProcessingText between runs only up
+// to this size; a larger one is given back at the end of its run.
+constexpr std::size_t kKeptTextBytes = std::size_t{64} << 20;
+
+// The oscillogram's temporary file, created before the samples are
+// processed: a folder that does not take it is named at once.
+std::unique_ptr<AtomicFile> CreateOscillogram(const std::string& name) {
+  try {
+    return std::make_unique<AtomicFile>(name);
+  } catch (const IoError& e) {
+    namespace fs = std::filesystem;
+    fs::path folder = fs::path(name).parent_path();
+    if (folder.empty()) folder = ".";
+    std::error_code ec;
+    const fs::path full = fs::absolute(folder, ec);
+    std::string shown = (ec ? folder : full).lexically_normal().string();
+    if (shown.size() > 1 && shown.back() == '/') shown.pop_back();
+    throw IoError::WithMessage(e.code(), "Нет доступа на запись в папку " + shown + ": осциллограмма " + name +
+                                             " не может быть записана");
+  }
+}
+
+}  // namespace
+
 void RunProcessing(DatMod1& d) {
   // Every run starts from the state of a freshly started program.
   d.ResetForRun();
@@ -177,7 +194,13 @@ void RunProcessing(DatMod1& d) {
 
   d.BaseName = BaseNameOf(d.ProcessingFileName);
 
-  std::string text;
+  std::string& text = d.ProcessingText;
+  struct ReleaseLargeText {
+    std::string& t;
+    ~ReleaseLargeText() {
+      if (t.capacity() > kKeptTextBytes) std::string().swap(t);
+    }
+  } release{text};
   {
     RtlFile pf;
     const int code = pf.tryReset(d.ProcessingFileName);
@@ -194,37 +217,15 @@ void RunProcessing(DatMod1& d) {
       if (d.RunStatus == 1) d.RunStatus = 0;
       return;
     }
-    // One read into a buffer of the file's size; whatever the file gained
-    // since its size was taken follows.
-    text.resize(static_cast<std::size_t>(std::max<std::int64_t>(pf.size(), 0)));
-    std::size_t got = 0;
-    while (got < text.size()) {
-      const std::size_t n = pf.readSome(text.data() + got, text.size() - got);
-      if (n == 0) break;
-      got += n;
-    }
-    text.resize(got);
-    char buf[4096];
-    while (std::size_t n = pf.readSome(buf, sizeof buf)) text.append(buf, n);
-    if (std::ferror(pf.handle())) throw IoError(kReadBeyondEof, d.ProcessingFileName);
+    pf.readAllInto(text);
   }  // closed here: the processing file is read once, whole
 
-  d.emaTip.rewrite(kEmaTip);
-  try {
-    d.algo.AuxCurrent = 0;
-    ResampleText(text, d.ProcessingFileName, [&d](const GridPoint& p) { ProcessGridPoint(d, p); });
-    d.emaTip.close();
-    WriteOscillogramFile(d);
-  } catch (...) {
-    // No stray "ema.tip" after a failed run; the error itself goes on.
-    try {
-      d.emaTip.close();
-    } catch (...) {
-    }
-    std::error_code ec;
-    std::filesystem::remove(kEmaTip, ec);
-    throw;
-  }
+  // Where the device wrote its temporary record file the run now creates the
+  // oscillogram's own temporary file; the records stay in memory.
+  const std::unique_ptr<AtomicFile> osc = CreateOscillogram(d.BaseName + ".31");
+  d.algo.AuxCurrent = 0;
+  ResampleText(text, d.ProcessingFileName, [&d](const GridPoint& p) { ProcessGridPoint(d, p); });
+  WriteOscillogramFile(d, *osc);
 
   if (d.RunStatus == 1) d.RunStatus = 0;
 }

@@ -10,8 +10,10 @@ namespace kv {
 struct DatMod1;
 
 // Throws IoError / FpError / SampleLimitError on a failed run (RunStatus then
-// stays as it was, "ema.tip" is closed and erased); sets d.RunStatus from 1 to
-// 0 when the run completes or ends with an open-failure warning.
+// stays as it was, and no oscillogram or temporary file is left); sets
+// d.RunStatus from 1 to 0 when the run completes or ends with an open-failure
+// warning. A folder that cannot be written is IoError naming the folder,
+// raised before any sample is processed.
 void RunProcessing(DatMod1& d);
 
 // The oscillogram holds at most this many samples (its point count is 16 bits).

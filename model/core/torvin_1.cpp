@@ -12,7 +12,7 @@
 
 namespace kv {
 
-static_assert(std::endian::native == std::endian::little, "ema.tip records are little-endian float32");
+static_assert(std::endian::native == std::endian::little, "sample records are little-endian float32");
 
 void ResetSlipState(DatMod1& d) {
   AlgoState& a = d.algo;
@@ -215,7 +215,7 @@ void WriteSampleRecord(DatMod1& d, bool currentOnly) {
   r.v[14] = a.ApnuOut1 * 9.0f;
   r.v[15] = a.ApnuOut2 * 10.0f;
   FpFaultCheck("sample step");
-  d.emaTip.blockWrite(&r, sizeof r);
+  d.Records.append(r);
 }
 
 void Step(DatMod1& d) {

@@ -8,11 +8,11 @@
 
 namespace kv {
 
-// One sample of "ema.tip": 16 float32 values in oscillogram channel order.
+// One sample record: 16 float32 values in oscillogram channel order.
 struct TSampleRecord {
   float v[16] = {};
 };
-static_assert(sizeof(TSampleRecord) == 64, "ema.tip records are 64 bytes");
+static_assert(sizeof(TSampleRecord) == 64, "sample records are 64 bytes");
 
 struct AlgoState {
   // --- Measurement -------------------------------------------------------

@@ -10,15 +10,43 @@
 #include "common/xfloat.h"
 
 using namespace kv;
+using namespace std::string_literals;
 
-TEST(Tokenizer, SkipsControlCharactersAndReadsZeroAtEnd) {
-  NumberTokenizer t(" 1.5\t-2\r\n\x01 3e2 \n");
+TEST(Tokenizer, SkipsSeparatorsAndReadsZeroAtEnd) {
+  // Trailing bytes 0..32 (NUL padding, Ctrl+Z) are no content.
+  const std::string text = " 1.5\t-2\r\n\v\f 3e2 \n\0\0\x1a \n"s;
+  NumberTokenizer t(text);
   EXPECT_EQ(t.readReal(), 1.5L);
   EXPECT_EQ(t.readInteger(), -2);
   EXPECT_EQ(t.readReal(), 300.0L);
+  EXPECT_TRUE(t.atContentEnd());
   EXPECT_EQ(t.readReal(), 0.0L);
   EXPECT_EQ(t.readInteger(), 0);
   EXPECT_TRUE(t.eof());
+}
+
+// A NUL or another control byte touching a number, or standing alone between
+// numbers, is a malformed number, never a separator.
+TEST(Tokenizer, ControlBytesAreNoSeparators) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"0.0\0" "2"s, "\"0.0\\x002\""},
+      {"1 \0 2"s, "\"\\x00\""},
+      {"1\x01", "\"1\\x01\""},
+      {"\x1a" "5", "\"\\x1A5\""},
+  };
+  for (const auto& [text, shown] : cases)
+    for (bool integer : {false, true}) {
+      const std::string file = "7\n" + text + "\n8";
+      NumberTokenizer t(file, "f.txt");
+      try {
+        t.readInteger();
+        for (int k = 0; k < 2; ++k) integer ? (void)t.readInteger() : (void)t.readReal();
+        ADD_FAILURE() << shown;
+      } catch (const IoError& e) {
+        EXPECT_EQ(e.code(), 106);
+        EXPECT_NE(std::string(e.what()).find("f.txt, line 2: " + shown), std::string::npos) << e.what();
+      }
+    }
 }
 
 TEST(Tokenizer, MalformedNumberIsError106WithLine) {

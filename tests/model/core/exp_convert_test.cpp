@@ -64,6 +64,14 @@ TEST(ExpText, LinesHeaderAndLayoutErrors) {
     EXPECT_FALSE(ConvertExpText(kHeader + kLine + "\n" + line + "\n", out, &bad)) << line;
     EXPECT_EQ(bad, 9u);
   }
+  // A NUL in any place of a number (sign, skipped character, mantissa,
+  // exponent sign, separator) is a damaged line, never a blank.
+  for (std::size_t at : {0u, 1u, 3u, 6u, 9u, 19u}) {
+    std::string line = kLine;
+    line[at] = '\0';
+    EXPECT_FALSE(ConvertExpText(kHeader + kLine + "\n" + line + "\n", out, &bad)) << at;
+    EXPECT_EQ(bad, 9u);
+  }
   // Every prefix of a valid export converts or names a data line.
   std::string full = kHeader;
   for (int i = 0; i < 3; ++i) full += " .20000000E-01 -.11000000E+03  .50000000E+00  .10000000E+03 -.12500000E-03 \r\n";

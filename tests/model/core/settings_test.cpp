@@ -67,8 +67,9 @@ TEST(SettingsRead, FortyOneFieldsInOrderWhateverTheLayout) {
 TEST(SettingsRead, ErrorsStopTheRead) {
   // A value that does not convert is error 106 naming its line; a heading
   // line before the values is one.
-  const std::pair<int, const char*> bad[] = {{3, "1,5"}, {3, "100kV"}, {3, "Unom"}, {9, "30.0"},
-                                             {3, "--1"}, {3, "0x10"},  {1, "Уставки"}};
+  const std::pair<int, std::string> bad[] = {{3, "1,5"}, {3, "100kV"}, {3, "Unom"}, {9, "30.0"},
+                                             {3, "--1"}, {3, "0x10"},  {1, "Уставки"}, {3, std::string("4\0" "0", 3)},
+                                             {9, std::string("3\0" "0", 3)}, {9, std::string("\0 30", 4)}};
   for (auto [line, text] : bad) {
     const std::string e = Thrown([&] { Read(With(line, text)); });
     EXPECT_EQ(e.rfind("106 ", 0), 0u) << text << ": " << e;

@@ -1,18 +1,14 @@
 #pragma once
-// Drives the per-sample step directly: a model with its sample file open on
-// a temporary file, inputs set per step, records read back.
+// Drives the per-sample step directly: a model, inputs set per step, records
+// read back.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "common/rtl_file.h"
 #include "model/core/dat_mod1.h"
 #include "model/core/settings.h"
 #include "model/core/torvin_1.h"
@@ -76,23 +72,11 @@ inline In AtAngle(double deg, float uph) {
 
 class Harness {
  public:
-  explicit Harness(const kv::TSettings& s = BaseSettings()) {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "torvin-XXXXXX").string();
-    const int fd = mkstemp(tmpl.data());
-    if (fd >= 0) close(fd);
-    path_ = tmpl;
-    StartRun(s);
-  }
-  ~Harness() {
-    std::error_code ec;
-    std::filesystem::remove(path_, ec);
-  }
+  explicit Harness(const kv::TSettings& s = BaseSettings()) { StartRun(s); }
 
-  // A new run on the same model: program-start state, fresh sample file.
+  // A new run on the same model: program-start state, no records.
   void StartRun(const kv::TSettings& s) {
-    if (d.emaTip.isOpen()) d.emaTip.close();
     Prepare(d, s);
-    d.emaTip.rewrite(path_);
     t_ = 0;
   }
 
@@ -107,29 +91,27 @@ class Harness {
   }
   double time() const { return t_; }
 
-  std::string Bytes() {
-    std::fflush(d.emaTip.handle());
-    return kv::ReadWholeFile(path_);
-  }
-  std::size_t Records() { return Bytes().size() / sizeof(kv::TSampleRecord); }
-  // One channel over the run's records.
-  std::vector<float> Channel(int ch) {
-    const std::string bytes = Bytes();
-    std::vector<float> out(bytes.size() / sizeof(kv::TSampleRecord));
-    for (std::size_t i = 0; i < out.size(); ++i)
-      std::memcpy(&out[i], bytes.data() + i * sizeof(kv::TSampleRecord) + ch * sizeof(float), sizeof(float));
+  // The records of the run, record after record.
+  std::string Bytes() const {
+    std::string out;
+    for (std::size_t i = 0; i < d.Records.size(); ++i) {
+      const kv::TSampleRecord r = d.Records.record(i);
+      out.append(reinterpret_cast<const char*>(&r), sizeof r);
+    }
     return out;
   }
-  float Last(int ch) {
-    const auto c = Channel(ch);
-    return c.empty() ? NAN : c.back();
+  std::size_t Records() const { return d.Records.size(); }
+  // One channel over the run's records.
+  std::vector<float> Channel(int ch) const {
+    const float* c = d.Records.size() ? d.Records.channel(static_cast<std::size_t>(ch)) : nullptr;
+    return std::vector<float>(c, c + d.Records.size());
   }
+  float Last(int ch) const { return d.Records.size() ? d.Records.at(static_cast<std::size_t>(ch), d.Records.size() - 1) : NAN; }
   std::string Rows() const { return RowsText(d); }
 
   DatMod1 d;
 
  private:
-  std::string path_;
   double t_ = 0;
 };
 

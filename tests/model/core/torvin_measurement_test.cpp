@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <random>
 #include <tuple>
@@ -44,8 +45,9 @@ TEST(TorvinMeasurement, AngleSidesWrapAndRounding) {
   for (const auto& c : sums) EXPECT_EQ(kv::AddSideAngles(c.side1, c.side2), c.sum) << c.side1;
   const std::pair<float, float> tenths[] = {{12.25f, 12.2f}, {12.75f, 12.8f}, {-12.25f, -12.2f}, {179.96f, 180}};
   for (auto [in, out] : tenths) EXPECT_EQ(kv::RoundToTenth(in), out) << in;
-  EXPECT_TRUE(std::signbit(kv::RoundToTenth(-0.04f)));  // the record holds -0
-  EXPECT_FALSE(std::signbit(kv::RoundToTenth(0.04f)));
+  // A value that rounds to zero is stored as +0.0 whatever its sign.
+  for (float small : {-0.04f, -0.0499f, -0.0f, 0.04f, -1e-30f}) EXPECT_FALSE(std::signbit(kv::RoundToTenth(small))) << small;
+  EXPECT_EQ(kv::RoundToTenth(-0.06f), -0.1f);
 }
 
 TEST(TorvinMeasurement, XeckBranches) {
@@ -148,7 +150,9 @@ float ExtendedAngle(const DatMod1& d) {
       angle = kv::AddSideAngles(angle, (re == 0 && im == 0) ? 0.0L : kv::AngleOf(re, im));
     }
   }
-  return static_cast<float>(std::nearbyintl(static_cast<ext>(angle) * 10.0L) / 10.0L);
+  // Rounded to an integer number of tenths, which has no sign.
+  const auto tenths = static_cast<std::int64_t>(std::nearbyintl(static_cast<ext>(angle) * 10.0L));
+  return static_cast<float>(static_cast<ext>(tenths) / 10.0L);
 }
 
 TEST(TorvinFastRoutes, AngleMatchesTheExtendedAngle) {

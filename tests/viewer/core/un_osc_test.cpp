@@ -45,14 +45,15 @@ TEST_P(ModelFile, ReadsBackEveryFieldAndSample) {
   const unsigned n = GetParam();
   TempDir dir;
   const osc31::TOscParameterBlock parl = MakeParameterBlock(16);
-  std::string ema(64 * n, '\0');  // record i, value k - 1
-  for (unsigned i = 0; i < n; ++i)
-    for (unsigned k = 1; k <= 16; ++k) PutF32At(ema, 64 * i + 4 * (k - 1), SampleValue(k, i));
-  WriteBytes(dir.file("ema.tip"), ema);
+  DatMod1 d;
+  for (unsigned i = 0; i < n; ++i) {
+    kv::TSampleRecord record;  // record i, value k - 1
+    for (unsigned k = 1; k <= 16; ++k) record.v[k - 1] = SampleValue(k, i);
+    d.Records.append(record);
+  }
   WriteBytes(dir.file("parl"), osc31::EncodeParameterBlock(parl));
   const fs::path old = fs::current_path();
   fs::current_path(dir.path);
-  DatMod1 d;
   d.BaseName = "run";
   WriteOscillogramFile(d);
   fs::current_path(old);
