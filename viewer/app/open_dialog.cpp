@@ -43,7 +43,7 @@ class ShowWatcher : public QObject {
 }  // namespace
 
 bool QtOpenDialog::Execute(QWidget* owner) {
-  QFileDialog dlg(owner);
+  QFileDialog dlg(owner, QStringLiteral("Открыть"));  // the system's own caption of an open dialog
   dlg.setOption(QFileDialog::DontUseNativeDialog);
   dlg.setAcceptMode(QFileDialog::AcceptOpen);
   dlg.setFileMode(QFileDialog::ExistingFile);

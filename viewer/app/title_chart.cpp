@@ -98,8 +98,13 @@ TFormTitle::TFormTitle(TFormGraph& owner) : QDialog(&owner), graph_(owner) {
   BuildControls();
   FormCreate();
 
-  connect(LeftAxis, &QComboBox::editTextChanged, this, [this] { LeftAxisChange(); });
-  connect(Factors, &QComboBox::editTextChanged, this, [this] { FactorsChange(); });
+  // Typed or chosen: choosing an item whose text equals the edit's text
+  // changes no text, but must still become the item being edited.
+  for (TCmbBox* combo : {LeftAxis, Factors}) {
+    auto changed = [this, combo] { combo == LeftAxis ? LeftAxisChange() : FactorsChange(); };
+    connect(combo, &QComboBox::editTextChanged, this, changed);
+    connect(combo, &QComboBox::currentIndexChanged, this, changed);
+  }
   connect(OKBtn, &QPushButton::clicked, this, [this] {
     OKBtnClick();
     accept();

@@ -123,7 +123,7 @@ class Titles : public ::testing::Test {
   // Runs the titles button with `script` answering the dialog.
   void Open(std::function<void(TFormTitle&)> script) {
     onTitle = std::move(script);
-    w->GrhTitlSBtnClick();
+    w->GrhTitlSBtn->click();
     EXPECT_EQ(FormTitle, nullptr);  // freed after its modal run
   }
   // The titles dialog's "Шрифт..." with `script` answering the table.
@@ -223,6 +223,21 @@ TEST_F(Titles, EditedItemsLandOnTheirGroupsAndSlotsOnAccept) {
   EXPECT_EQ(c.Foot().Text(), QStringList({"Низ"}));
   EXPECT_EQ(c.Foot().Alignment(), Qt::AlignLeft);
   EXPECT_TRUE(c.Foot().Visible());
+}
+
+TEST_F(Titles, ChoosingADesignationOfTheSameTextEditsThatOne) {
+  ShowThree();
+  w->Series[5]->SetTitle("Ib");  // the same phenomenon from a second file
+  Open([&](TFormTitle& t) {
+    t.Factors->setCurrentIndex(1);
+    t.Factors->setCurrentIndex(2);
+    EXPECT_EQ(t.FFactorIndex, 2);
+    t.Factors->lineEdit()->end(false);
+    QTest::keyClicks(t.Factors->lineEdit(), "2");
+    t.OKBtn->click();
+  });
+  EXPECT_EQ(w->Series[2]->Title(), QStringLiteral("Ib"));
+  EXPECT_EQ(w->Series[5]->Title(), QStringLiteral("Ib2"));
 }
 
 TEST_F(Titles, TextTypedBeforeAnyItemIsChosenIsNotKept) {
