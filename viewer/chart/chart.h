@@ -414,6 +414,8 @@ class Chart : public QWidget {
   QRect LegendColorRect(int index) const;
   std::function<void(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods, int x, int y)> OnMouseMove;
   std::function<void(Qt::MouseButton button, Qt::KeyboardModifiers mods, int x, int y)> OnMouseUp;
+  // The mouse left the chart (not while a button holds it): drag states end.
+  std::function<void()> OnMouseLeave;
 
   QSize sizeHint() const override { return {636, 477}; }
 
@@ -423,6 +425,7 @@ class Chart : public QWidget {
   void mousePressEvent(QMouseEvent*) override;
   void mouseMoveEvent(QMouseEvent*) override;
   void mouseReleaseEvent(QMouseEvent*) override;
+  void leaveEvent(QEvent*) override;
 
  private:
   friend class ChartSeries;

@@ -93,5 +93,9 @@ void Chart::mouseReleaseEvent(QMouseEvent* e) {
   if (OnMouseUp) OnMouseUp(e->button(), e->modifiers(), pos.x(), pos.y());
 }
 
+void Chart::leaveEvent(QEvent*) {
+  if (OnMouseLeave) OnMouseLeave();
+}
+
 
 }  // namespace kv

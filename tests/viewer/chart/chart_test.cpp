@@ -183,6 +183,11 @@ TEST_F(ChartTest, ScrollAsksTheVetoAndMouseHooksSeeChartPixels) {
   EXPECT_EQ(moves, 1);
   EXPECT_EQ(upButton, Qt::RightButton);
   EXPECT_EQ(QPoint(upX, upY), to);
+  int left = 0;
+  chart.OnMouseLeave = [&] { ++left; };
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(&chart, &leave);
+  EXPECT_EQ(left, 1);
   EXPECT_GT(chart.BottomAxis().Minimum(), bMin);  // dragged left: later times come in
   EXPECT_DOUBLE_EQ(chart.LeftAxis().Minimum(), lMin);
   chart.ResetZoom();
