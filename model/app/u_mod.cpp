@@ -284,18 +284,29 @@ void TMODEL::Guarded(const std::function<void()>& action) {
   }
 }
 
-QString TMODEL::LoadForMemo(const QString& path, bool* crlf) {
-  const std::string bytes = ReadWholeFile(Enc(path));
-  *crlf = bytes.find("\r\n") != std::string::npos;
-  return FileBytesToMemoText(bytes);
+TMODEL::MemoText TMODEL::LoadForMemo(const QString& path) {
+  // Only what the memo shows is read: a file of any size opens.
+  const MemoExcerpt e = ReadMemoExcerpt(Enc(path), memoLimits_);
+  MemoText m;
+  m.text = FileBytesToMemoText(e.bytes);
+  m.crlf = e.crlf;
+  m.partial = e.partial();
+  if (m.partial) {
+    if (!m.text.isEmpty() && !m.text.endsWith(QLatin1Char('\n'))) m.text += QLatin1Char('\n');
+    m.text += QString::fromStdString(MemoPartialNotice(e, memoLimits_));
+  }
+  return m;
 }
 
-void TMODEL::ShowMemo(const QString& text, bool crlf, const QString& label) {
+void TMODEL::ShowMemo(const MemoText& memo, const QString& label) {
   Save_M->show();
   L2->show();
   Memo1->show();
-  Memo1->setPlainText(text);
-  memoCrlf_ = crlf;
+  Memo1->setPlainText(memo.text);
+  // A part of a file is shown to be read, not edited.
+  Memo1->setReadOnly(memo.partial);
+  memoCrlf_ = memo.crlf;
+  memoPartial_ = memo.partial;
   L2->setText(label);
 }
 
@@ -309,10 +320,9 @@ void TMODEL::OP_UClick() {
       EnterFolderOf(pick->path);
       // Loaded before anything changes, so a file that cannot be read leaves
       // the window and its state as they were.
-      bool crlf = false;
-      const QString text = LoadForMemo(pick->path, &crlf);
+      const MemoText memo = LoadForMemo(pick->path);
       d_.SettingsFileName = Enc(pick->path);
-      ShowMemo(text, crlf, pick->path);
+      ShowMemo(memo, pick->path);
       d_.ShortFileName = d_.SettingsFileName;
       StripDirectory(d_);
       d_.SettingsOpened = true;
@@ -342,12 +352,11 @@ void TMODEL::OP_TClick() {
 }
 
 void TMODEL::OpenTextFile(const QString& path) {
-  bool crlf = false;
-  const QString text = LoadForMemo(path, &crlf);
+  const MemoText memo = LoadForMemo(path);
   d_.ProcessingFileName = Enc(path);
   d_.ShortFileName = d_.ProcessingFileName;
   StripDirectory(d_);
-  ShowMemo(text, crlf, Dec(d_.ShortFileName));
+  ShowMemo(memo, Dec(d_.ShortFileName));
   d_.ProcessingOpened = true;
   d_.LastOpened = 2;
   L_Txt->setText(Dec(d_.ShortFileName));
@@ -376,15 +385,14 @@ void TMODEL::OpenExpFile(const QString& path) {
   // The run must read this very file, not one of the same name elsewhere.
   const QString bare = Dec(d_.BaseName);
   const QString full = output.empty() ? QDir::current().absoluteFilePath(bare) : Dec(output);
-  bool crlf = false;
-  QString text;
+  MemoText memo;
   try {
-    text = LoadForMemo(full, &crlf);
+    memo = LoadForMemo(full);
   } catch (...) {
     d_.ProcessingFileName = previous;
     throw;
   }
-  ShowMemo(text, crlf, bare);
+  ShowMemo(memo, bare);
   d_.ProcessingOpened = true;
   d_.LastOpened = 2;
   L_Txt->setText(bare);
@@ -397,6 +405,11 @@ void TMODEL::Save_MClick() {
     bool keepMemo = false;
     Guarded([&] {
       const bool settings = d_.LastOpened == 1;
+      if (memoPartial_) {
+        // Saving the part on show would replace the whole file by it.
+        Warning("Файл показан в окне не полностью: сохранение заменило бы его началом файла. Файл не сохранён.");
+        return;
+      }
       const QString preset = Dec(settings ? d_.SettingsFileName : d_.ProcessingFileName);
       auto name = dialogs_->saveFile(this, settings ? QStringLiteral("Сохранение файла уставок") : QString(),
                                      {QStringLiteral("Текст(*.txt)")}, preset);

@@ -8,6 +8,7 @@
 
 #include "model/app/model_dialogs.h"
 #include "model/core/dat_mod1.h"
+#include "model/core/memo_text.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -40,6 +41,8 @@ class TMODEL : public QWidget, public ModelUi {
   // The run and the converter the buttons call (the model's own by default).
   void setRunProcessing(RunFn fn) { run_ = std::move(fn); }
   void setConvertExpFile(ConvertFn fn) { convert_ = std::move(fn); }
+  // How much of a file the memo shows (tests use small limits).
+  void setMemoLimits(const MemoLimits& limits) { memoLimits_ = limits; }
 
   void Warning(const std::string& textUtf8) override;
 
@@ -59,9 +62,15 @@ class TMODEL : public QWidget, public ModelUi {
   void ShowError(const QString& text);
   void OpenTextFile(const QString& path);
   void OpenExpFile(const QString& path);
-  // Loads a file as memo text (throws IoError); remembers its line ends.
-  QString LoadForMemo(const QString& path, bool* crlf);
-  void ShowMemo(const QString& text, bool crlf, const QString& label);
+  // What the memo shows of a file (throws IoError): its text, its line ends,
+  // and whether it is only part of the file.
+  struct MemoText {
+    QString text;
+    bool crlf = false;
+    bool partial = false;
+  };
+  MemoText LoadForMemo(const QString& path);
+  void ShowMemo(const MemoText& memo, const QString& label);
   void ShowResultsGrid();
 
   DatMod1 d_;
@@ -69,6 +78,9 @@ class TMODEL : public QWidget, public ModelUi {
   RunFn run_;
   ConvertFn convert_;
   bool memoCrlf_ = false;
+  // The memo shows only part of its file: saving it would cut the file.
+  bool memoPartial_ = false;
+  MemoLimits memoLimits_;
 
   QLabel* Panel1 = nullptr;
   QLabel* Image1 = nullptr;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "common/io_error.h"
 #include "common/tokenizer.h"
@@ -108,22 +109,35 @@ bool ConvertExpLine(std::string_view line, std::string& out) {
   return true;
 }
 
-bool ConvertExpText(std::string_view input, std::string& output, std::size_t* badLine) {
+bool ConvertExpStream(std::string_view input, const std::function<void(std::string_view)>& sink,
+                      std::size_t* badLine) {
+  constexpr std::size_t kPiece = std::size_t{1} << 20;
   std::string out;
   std::size_t lineNo = 0;
   NumberTokenizer lines(input);  // its lines end at LF, CR LF or CR
+  std::string converted;
   while (!lines.eof()) {
     const std::string line = lines.readLine();
     ++lineNo;
     if (lineNo <= kHeaderLines || IsBlankLine(line)) continue;
-    std::string converted;
     if (!ConvertExpLine(line, converted)) {
       if (badLine) *badLine = lineNo;
       return false;
     }
     out += converted;
     out += '\n';
+    if (out.size() >= kPiece) {
+      sink(out);
+      out.clear();
+    }
   }
+  if (!out.empty()) sink(out);
+  return true;
+}
+
+bool ConvertExpText(std::string_view input, std::string& output, std::size_t* badLine) {
+  std::string out;
+  if (!ConvertExpStream(input, [&out](std::string_view piece) { out += piece; }, badLine)) return false;
   output = std::move(out);
   return true;
 }
@@ -142,23 +156,12 @@ bool ConvertExpFile(DatMod1& d, std::string* outputPath) {
       Warn(d, text);
       return false;
     }
-    char buf[65536];
-    for (;;) {
-      std::size_t n = in.readSome(buf, sizeof buf);
-      if (n == 0) break;
-      input.append(buf, n);
-    }
-    if (std::ferror(in.handle())) {
+    try {
+      in.readAllInto(input);
+    } catch (const IoError&) {
       Warn(d, IoError(kAccessDenied, name).what());
       return false;
     }
-  }
-
-  std::string output;
-  std::size_t badLine = 0;
-  if (!ConvertExpText(input, output, &badLine)) {
-    Warn(d, "Файл " + name + ": неверный формат чисел в строке " + std::to_string(badLine));
-    return false;
   }
 
   const std::string outName = ExpOutputName(name);
@@ -170,9 +173,17 @@ bool ConvertExpFile(DatMod1& d, std::string* outputPath) {
     return false;
   }
   try {
-    // Written under a temporary name and renamed over an existing file only
-    // when complete: a failed write leaves the old file as it was.
-    WriteFileAtomically(outName, output);
+    // Written under a temporary name piece by piece as the lines convert, and
+    // renamed over an existing file only when every line converted: a failed
+    // conversion or write leaves the old file as it was.
+    AtomicFile out(outName);
+    std::size_t badLine = 0;
+    if (!ConvertExpStream(input, [&out](std::string_view piece) { out.write(piece.data(), piece.size()); },
+                          &badLine)) {
+      Warn(d, "Файл " + name + ": неверный формат чисел в строке " + std::to_string(badLine));
+      return false;
+    }
+    out.commit();
   } catch (const IoError& e) {
     Warn(d, e.what());
     return false;

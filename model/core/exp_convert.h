@@ -15,6 +15,7 @@
 //   // d.ProcessingFileName = converted (the full path), so that a run finds
 //   // the file whatever the current directory is then.
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -56,5 +57,10 @@ bool ConvertExpLine(std::string_view line, std::string& out);
 // Converts a whole export; on a malformed line returns false with its 1-based
 // line number in *badLine.
 bool ConvertExpText(std::string_view input, std::string& output, std::size_t* badLine = nullptr);
+// The same handing the output to `sink` in pieces of about a megabyte, so
+// that a large export is never held twice; on a malformed line the pieces
+// handed so far are to be thrown away.
+bool ConvertExpStream(std::string_view input, const std::function<void(std::string_view)>& sink,
+                      std::size_t* badLine = nullptr);
 
 }  // namespace kv

@@ -16,6 +16,7 @@
 #include "viewer/app/chang_axis_new.h"
 #include "viewer/app/color_chooser.h"
 #include "viewer/app/draw_series_marks.h"
+#include "viewer/app/font_choice.h"
 #include "viewer/app/graph_mode.h"
 
 namespace vistrel {
@@ -97,6 +98,7 @@ TFormBrush::TFormBrush(TFormGraph& owner) : QDialog(&owner), graph_(owner) {
   setObjectName(QStringLiteral("FormBrush"));
   setWindowTitle(QStringLiteral("Изменить параметры линий на графике"));
   setFixedSize(499, 283);
+  setFont(vistrel::FormFont(11));
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
   if (const QScreen* scr = QGuiApplication::primaryScreen()) {  // centred on the screen, not on the owner
     QRect r(QPoint(0, 0), size());
@@ -142,7 +144,7 @@ TFormBrush::TFormBrush(TFormGraph& owner) : QDialog(&owner), graph_(owner) {
   Label2 = MakeLabel(this, "Label2", QStringLiteral("Толщина линии"), 352, 155);
   SpinEdit1 = new QSpinBox(this);
   SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
-  SpinEdit1->setGeometry(440, 152, 49, 22);
+  SpinEdit1->setGeometry(444, 152, 45, 22);  // the label is wider here than in its old face
   SpinEdit1->setRange(1, 10);
   SpinEdit1->setValue(1);
   connect(SpinEdit1, &QSpinBox::valueChanged, this, [this] { SpinEdit1Change(); });

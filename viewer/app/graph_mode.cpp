@@ -132,6 +132,7 @@ TFormGraph::TFormGraph(QWidget* parent) : QWidget(parent) {
   BuildToolbar();
   SetDesignSettings();
   FormCreate();
+  WireMeasuring();
 }
 
 TFormGraph::~TFormGraph() {
@@ -365,22 +366,10 @@ void TFormGraph::AddDelSBtnClick() {
 void TFormGraph::ZoomSBtnClick() {
   if (ZoomSBtn->isChecked())
     TrasSBtnClick();  // the group has raised the trace button: this switches the trace off
-  else
+  else {
+    ResetDrag();
     Chart1->ResetZoom();
-}
-
-void TFormGraph::TrasSBtnClick() {
-  if (TrasSBtn->isChecked() && Graph.FShownRows > 0) {
-    Chart1->SetAllowZoom(false);
-  } else {
-    FCursorX = -1;
-    FCursorY = -1;
-    TimeLabel->hide();
-    TimeLabel1->hide();
-    TrasSBtn->setChecked(false);
-    if (TrasWin) TrasWin->hide();
   }
-  Chart1->Repaint();
 }
 
 void TFormGraph::PrintSBtnClick() {

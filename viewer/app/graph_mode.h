@@ -8,10 +8,13 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "viewer/chart/chart.h"
 #include "viewer/chart/chart_output.h"
+#include "viewer/core/edge_zoom.h"
 #include "viewer/core/graph_state.h"
+#include "viewer/core/trace_cursor.h"
 
 class QDialog;
 class QLabel;
@@ -111,6 +114,15 @@ class TFormGraph : public QWidget {
   void SpinEdit1KeyPress(QChar& key);
   void SpinEdit1KeyDown(int key);
 
+  // Trace cursor and zoom by dragging an edge (graph_mode_trace.cpp).
+  kv::DragKind DragState = kv::DragKind::Idle;
+  void Chart1MouseUp(Qt::MouseButton button, int x, int y);
+  void Chart1MouseMove(Qt::MouseButtons buttons, int x, int y);
+  void Chart1MouseLeave();
+  void DrawAxis(int x, int y);  // XOR drag lines; a negative argument draws none
+  // One vertical axis per type group and the after-draw pass (graph_mode_axes.cpp).
+  void Chart1GetAxisLabel(kv::ChartAxis& axis, QString& text);
+  void Chart1AfterDraw();
   // Markers and legend (graph_mode_marks.cpp).
   void Series2AfterDrawValues(kv::ChartSeries& Sender);
   void Chart1GetLegendText(int Index, QString& LegendText);
@@ -132,6 +144,18 @@ class TFormGraph : public QWidget {
   // BottomAxis.Increment from a tenth of the largest time of the phenomenon
   // in the first row of the phenomena dialog; kept when there is none.
   void TimeIncrementFromFirstRow();
+  // Hooks of the measuring tools on Chart1.
+  void WireMeasuring();
+  // The shown phenomena in row order, as the trace cursor sees them, and
+  // their trace indices; StoreTrace writes the indices back.
+  std::vector<kv::TraceSeries> TraceRows() const;
+  std::array<std::int32_t, kv::kSlotCount> TraceIndices() const;
+  void StoreTrace(const std::array<std::int32_t, kv::kSlotCount>& idx, int cursorRow);
+  void ResetDrag();
+  // The read-out's titles, rewritten when the set of active series changes.
+  void WriteTraceTitles();
+  std::uint16_t ActiveSlotMask() const;  // bit s: line series of slot s is active
+  std::uint16_t FTraceTitlesOf = 0;  // active slots the titles were written for
   void ConnectMarks();
 
   kv::ChartExportDialogUi defaultExportUi_;

@@ -21,7 +21,7 @@ void CreateForms() {
   // The other windows belong to the main window: they close with it and stay above it.
   Form1 = new TForm1(FormGraph);
   FormAxis = new TFormAxis(FormGraph);
-  FormTool = new TFormTool(FormGraph);
+  FormTool = new TFormTool(FormGraph, FormGraph->Chart1);
   TrasWin = new TTrasWin(FormGraph);
 }
 

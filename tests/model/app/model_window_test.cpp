@@ -371,4 +371,65 @@ TEST_F(ModelWindow, EndToEndRunOfConvertedExport) {
     for (int c = 0; c < 4; ++c) EXPECT_EQ(tab->item(r, c)->text().toStdString(), direct.results.cells[r + 1][c]);
 }
 
+// A file of any size opens: the memo shows its beginning, says so, and never
+// lets the part on show replace the file; the run reads the whole file.
+TEST_F(ModelWindow, HugeFilesShowTheirBeginningAndSavingNeverCutsThem) {
+  win->setMemoLimits({64 * 1024, 1000});
+  win->setRunProcessing([](DatMod1& d) { RunProcessing(d); });
+  ASSERT_TRUE(QFile::copy(QStringLiteral(KV_SOURCE_DIR) + "/examples/parl", start + "/parl"));
+  // Settings whose first line carries a comment of 300,000 characters.
+  std::string settings = ReadBytes(QStringLiteral(KV_SOURCE_DIR) + "/examples/ust.txt");
+  settings.insert(settings.find('\n'), std::string(300000, 'x'));
+  WriteBytes(other + "/ust.txt", settings);
+  // 10,000 grid points, about 400 KB.
+  std::string processing;
+  for (int i = 0; i < 10000; ++i) processing += " " + std::to_string(i * 0.02) + " 500 1 -900 60\n";
+  WriteBytes(other + "/run.txt", processing);
+
+  const struct {
+    const char* file;
+    const char* says;
+  } cases[] = {{"ust.txt", "Строки длиннее 1000 знаков показаны не полностью."},
+               {"run.txt", "Показано только начало файла: 64 КБ из "}};
+  for (const auto& c : cases) {
+    const QString path = other + "/" + c.file;
+    if (c.file[0] == 'u') openSettings(path); else openProcessing(path);
+    auto* memo = w<QPlainTextEdit>("Memo1");
+    const QString shown = memo->toPlainText();
+    EXPECT_LT(shown.size(), 66 * 1024) << c.file;
+    EXPECT_TRUE(shown.section('\n', -1).contains(QString::fromUtf8(c.says))) << shown.section('\n', -1).toStdString();
+    EXPECT_TRUE(shown.section('\n', -1).contains("сохранить его из этого окна нельзя")) << c.file;
+    EXPECT_TRUE(memo->isReadOnly());
+    // Saving is refused before any dialog; the file stays whole.
+    dialogs->saves.push_back(path);
+    const std::size_t dialogsBefore = dialogs->log.size();
+    click("Save_M");
+    ASSERT_EQ(dialogs->log.size(), dialogsBefore + 1);
+    EXPECT_TRUE(dialogs->log.back().startsWith("warning:Файл показан в окне не полностью")) << dialogs->log.back().toStdString();
+    dialogs->saves.clear();
+    EXPECT_EQ(ReadBytes(path), c.file[0] == 'u' ? settings : processing);
+    EXPECT_EQ(visible(), "");
+  }
+  click("Pusk");
+  EXPECT_EQ(dialogs->count("error:"), 0) << dialogs->log.back().toStdString();
+  EXPECT_EQ(win->dat().SampleCount, 10000);  // the whole file, not the part on show
+  EXPECT_EQ(win->dat().settings.X1, 100.0f);
+
+  // A small file is shown whole and editable again.
+  WriteBytes(other + "/small.txt", " 0 1 2 3 4\n");
+  openProcessing(other + "/small.txt");
+  EXPECT_EQ(w<QPlainTextEdit>("Memo1")->toPlainText(), " 0 1 2 3 4\n");
+  EXPECT_FALSE(w<QPlainTextEdit>("Memo1")->isReadOnly());
+}
+
+// With the window's own limits a line of 20 MB opens at once in little memory.
+TEST_F(ModelWindow, LineOfTwentyMegabytesOpens) {
+  WriteBytes(other + "/one.txt", "500 " + std::string(20 << 20, '7') + "\n2\n");
+  openSettings(other + "/one.txt");
+  const QString shown = w<QPlainTextEdit>("Memo1")->toPlainText();
+  EXPECT_LT(shown.size(), 5000);
+  EXPECT_TRUE(shown.endsWith(QString::fromUtf8("сохранить его из этого окна нельзя.]"))) << shown.right(80).toStdString();
+  EXPECT_TRUE(shown.contains(QString::fromUtf8("Показано только начало файла: 8 МБ из 20 МБ.")));
+}
+
 }  // namespace

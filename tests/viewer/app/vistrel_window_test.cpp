@@ -18,27 +18,12 @@
 #include "viewer/app/tool_form.h"
 #include "viewer/app/tras.h"
 #include "viewer/app/vistrel_start.h"
+#include "forms_fixture.h"
 
 namespace {
 
-int argc_ = 1;
-char arg0_[] = "vistrel_window_test";
-char* argv_[] = {arg0_, nullptr};
-
-class Window : public ::testing::Test {
+class Window : public vistrel_test::FormsTest {
  protected:
-  static void SetUpTestSuite() {
-    if (!qApp) new QApplication(argc_, argv_);
-  }
-  void SetUp() override {
-    vistrel::CreateForms();
-    w = FormGraph;
-    w->resize(900, 600);
-    w->show();
-    QApplication::processEvents();
-  }
-  void TearDown() override { vistrel::DestroyForms(); }
-
   // A phenomenon in `slot` of `points` samples every `step` seconds from 0,
   // in type group 0, shown in the next row of the phenomena dialog.
   void Show(int slot, int points, double step) {
@@ -63,8 +48,6 @@ class Window : public ::testing::Test {
       r += b->isEnabled() ? '1' : '0';
     return r;
   }
-
-  TFormGraph* w = nullptr;
 };
 
 TEST_F(Window, StartCreatesTheWindowsWithTheirControlsAndAnEmptyChart) {

@@ -1,0 +1,115 @@
+// One vertical axis per type group and the after-draw pass of Chart1: the
+// left axis' labels in each group's units, the further group axes, their
+// captions, the time axis on the zero line, and the trace cursor with its
+// time labels and read-out.
+#include <QCheckBox>
+#include <QLabel>
+#include <QPainter>
+#include <QToolButton>
+
+#include "viewer/app/graph_mode.h"
+#include "viewer/app/tool_form.h"
+#include "viewer/app/tras.h"
+#include "viewer/core/group_axes.h"
+
+namespace {
+
+const QString kTimeFormat = QStringLiteral("##0.######");
+const QString kTimeAxisText = QStringLiteral("t,c.");
+const QString kNoValue = QStringLiteral("--");
+
+// Labels stand 10 pixels and the title 40 pixels left of an extra axis.
+constexpr int kLabelsOffset = 10;
+constexpr int kTitleOffset = 40;
+
+}  // namespace
+
+void TFormGraph::Chart1GetAxisLabel(kv::ChartAxis& axis, QString& text) {
+  kv::Chart& c = *Chart1;
+  const QRect plot = c.PlotRect();
+  if (&axis == &c.BottomAxis()) {
+    if (QPainter* p = c.Canvas()) {
+      p->save();
+      p->setPen(Qt::black);
+      const QFontMetrics fm(p->font());
+      p->drawText(QPoint(plot.right() - fm.horizontalAdvance(kTimeAxisText), axis.LabelsPixelPos() + fm.ascent()),
+                  kTimeAxisText);
+      p->restore();
+    }
+    return;
+  }
+  if (&axis != &c.LeftAxis() || Graph.TypeGroupCount == 0) return;
+  const int p = axis.AxisPixelPos();
+  const kv::AxisLabelOwner owner =
+      kv::LabelOwner(p, plot.left(), plot.right() - plot.left(), axis.PositionPercent(),
+                     std::min<int>(Graph.TypeGroupCount, kv::kMaxTypeGroups));
+  if (owner.kind == kv::AxisLabelOwner::Blank) {
+    text.clear();  // the trace cursor line: ticks, no labels
+    return;
+  }
+  if (owner.kind != kv::AxisLabelOwner::Group) return;
+  const kv::TTypeGroupRec& g = Graph.TypeGroups[static_cast<std::size_t>(owner.group)];
+  text = kv::ChartAxis::FormatFloat(axis.AxisValuesFormat(), axis.LabelValue() * g.Span + g.Base);
+
+  // The group's caption, above or below its axis (the same place each label).
+  QPainter* canvas = c.Canvas();
+  if (!canvas) return;
+  canvas->setFont(axis.TitleFont());
+  canvas->setBrush(QBrush(c.Color(), Qt::SolidPattern));
+  c.Title().SetVisible(!FCaptionsBelow || !c.Title().Text().isEmpty());
+  axis.SetTitleCaption(QString::fromStdString(g.Caption));
+  const int h = -axis.LabelsFont().pixelSize();  // the platform's negative font height
+  axis.DrawAxisTitleAt(p, kv::GroupCaptionY(plot.top(), plot.bottom(), h, FCaptionsBelow));
+  axis.SetTitleCaption(QString());
+}
+
+void TFormGraph::Chart1AfterDraw() {
+  kv::Chart& c = *Chart1;
+  kv::ChartAxis &left = c.LeftAxis(), &bottom = c.BottomAxis();
+  const QRect plot = c.PlotRect();
+  const int L = plot.left(), W = plot.right() - plot.left();
+
+  const int groups = std::min<int>(Graph.TypeGroupCount, kv::kMaxTypeGroups);
+  for (int k = 1; k < groups; ++k) {
+    const int x = kv::GroupAxisX(L, W, left.PositionPercent(), k);
+    left.DrawAxisAt(x - kLabelsOffset, x - kTitleOffset, x, false);
+  }
+
+  // The time axis on the plotted zero line, or set off below the plot. The
+  // change repaints, so the axis settles at the following paint.
+  if (FormTool) {
+    if (FormTool->TimeAxisCheck->isChecked()) {
+      if (const auto pct = kv::ZeroLinePercent(left.ValueToPixel(0), plot.top(), plot.bottom()))
+        bottom.SetPositionPercent(*pct);
+    } else {
+      bottom.SetPositionPercent(FormTool->PosAxisCheck->isChecked() ? -2 : 0);
+    }
+  }
+
+  if (!TrasSBtn->isChecked() || FCursorX <= 0) return;
+  left.DrawAxisAt(FCursorX - kLabelsOffset, FCursorX - kTitleOffset, FCursorX, false);
+  const auto rows = TraceRows();
+  const auto idx = TraceIndices();
+  const QString time = kv::ChartAxis::FormatFloat(kTimeFormat, kv::CursorTime(rows, {idx.data(), rows.size()}));
+  for (QLabel* l : {TimeLabel, TimeLabel1}) {
+    l->move(FCursorX + left.AxisPen().width(), l->y());
+    l->setText(time);
+  }
+  if (!TrasWin) return;
+  TTrasGrid& g = *TrasWin->TrasString;
+  if (DragState != kv::DragKind::Cursor) g.SetCells(1, 0, time);
+  // Phenomena added or deleted while tracing: the titles follow.
+  if (ActiveSlotMask() != FTraceTitlesOf) WriteTraceTitles();
+  int row = 0;
+  for (int slot = 0; slot < kv::kSlotCount; ++slot) {
+    const kv::LineSeries* s = Series[static_cast<std::size_t>(slot)];
+    if (!s->Active()) continue;
+    const kv::TSeriesRec& rec = Graph.SeriesRecs[static_cast<std::size_t>(slot)];
+    const std::int32_t i = rec.TraceIndex;
+    g.SetCells(1, ++row,
+               i >= 0 && i < s->PointCount()
+                   ? kv::ChartAxis::FormatFloat(left.AxisValuesFormat(), s->PointY(i) * rec.Scale + rec.Offset)
+                   : kNoValue);
+  }
+  while (row < kv::kSlotCount) g.SetCells(1, ++row, QString());
+}
