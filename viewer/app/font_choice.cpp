@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFontInfo>
 #include <QFontDialog>
 #include <QFormLayout>
 #include <QPainter>
@@ -73,7 +74,12 @@ class FontDialogChooser : public FontColorChooser {
     auto* fonts = new QFontDialog(&dlg);
     fonts->setWindowFlags(Qt::Widget);
     fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
-    fonts->setCurrentFont(font.Font);
+    QFont shown = font.Font;  // the dialog lists sizes in points
+    shown.setPointSizeF(FontHeight(font.Font) * 72.0 / 96.0);
+    // The dialog matches styles by name ("Book", "Oblique"): give it the
+    // name of the face this font really is.
+    shown.setStyleName(QFontInfo(shown).styleName());
+    fonts->setCurrentFont(shown);
     lay->addWidget(fonts);
 
     auto* colors = new QComboBox(&dlg);
