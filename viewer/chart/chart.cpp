@@ -1,7 +1,6 @@
 #include "viewer/chart/chart.h"
 
 #include <QPainter>
-#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
@@ -336,47 +335,5 @@ void Chart::Render(QPainter& painter, QSize size) {
     imageDirty_ = true;  // visible indices are the screen's again at its next pass
   }
 }
-
-void Chart::RenderScreen(bool afterDrawOnly) {
-  const QSize sz = size().expandedTo(QSize(1, 1));
-  Pass ps;
-  ps.size = sz;
-  if (!afterDrawOnly || imageDirty_ || base_.size() != sz) {
-    imageDirty_ = false;
-    repaintAgain_ = false;
-    base_ = QImage(sz, QImage::Format_RGB32);
-    QPainter p(&base_);
-    ps.p = &p;
-    RenderBase(ps);
-  }
-  screen_ = base_.copy();
-  {
-    QPainter p(&screen_);
-    ps.p = &p;
-    RunAfterDraw(ps);
-  }
-  if (repaintAgain_) {
-    // A hook changed a setting (an axis position, say): one more pass.
-    repaintAgain_ = false;
-    imageDirty_ = true;
-    QTimer::singleShot(0, this, [this] { update(); });
-  }
-}
-
-void Chart::EnsureImage() {
-  if (imageDirty_ || screen_.size() != size().expandedTo(QSize(1, 1))) RenderScreen(false);
-}
-
-void Chart::Repaint() {
-  imageDirty_ = true;
-  RenderScreen(false);
-  update();
-}
-
-void Chart::RepaintAfterDraw() {
-  RenderScreen(true);
-  update();
-}
-
 
 }  // namespace kv

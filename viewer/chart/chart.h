@@ -2,8 +2,8 @@
 // The viewer's chart: one QWidget that draws line and point series against a
 // left and a bottom axis, with title, foot, legend, paging, zoom, panning and
 // transient XOR lines. One paint routine (Render) serves the screen, printing
-// and export; the screen keeps the painted chart in an image so XOR lines
-// only re-blit it.
+// and export; the screen keeps the painted chart in an image, so XOR lines
+// and the after-draw pass (RepaintAfterDraw) never draw the series again.
 //
 // Pixels are the widget's own coordinates. Hooks are plain callbacks run
 // synchronously; while a paint pass runs, Canvas() is its painter.
@@ -11,13 +11,14 @@
 // Sources by concern: chart.cpp (settings, paging, ranges, zoom, the paint
 // pass), chart_series.cpp (point data), chart_series_draw.cpp and
 // chart_raster.h (drawing the series), chart_axis.cpp (axes and labels),
-// chart_layout.cpp (layout, titles, legend), chart_interaction.cpp (mouse,
-// cached image, XOR lines).
+// chart_layout.cpp (layout, titles, legend), chart_interaction.cpp (the
+// screen's cached picture, the after-draw overlay, XOR lines, mouse).
 #include <QColor>
 #include <QFont>
 #include <QImage>
 #include <QPen>
 #include <QRect>
+#include <QRegion>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -379,8 +380,10 @@ class Chart : public QWidget {
 
   // Full repaint now (the cached image is drawn anew; XOR lines vanish).
   void Repaint();
-  // Cheap repaint when only what OnAfterDraw draws has changed: the pass
-  // runs again over the cached chart without it.
+  // Cheap repaint when only what OnAfterDraw draws has changed (a trace
+  // step): the series are not drawn again; the cached chart is put back only
+  // where the last pass and XOR lines drew, the pass runs again over it, and
+  // only that part of the widget is updated. XOR lines vanish.
   void RepaintAfterDraw();
   // A line XOR-ed over the painted chart; drawing it again erases it.
   void XorLine(int x1, int y1, int x2, int y2, const QPen& pen);
@@ -440,7 +443,7 @@ class Chart : public QWidget {
   void EnsureRanges() const;
   void ComputeRange(const ChartAxis& axis, double& mn, double& mx) const;
   void EnsureImage();
-  void RenderScreen(bool afterDrawOnly);
+  QRegion RenderScreen(bool afterDrawOnly);  // what changed on the screen
   void RenderBase(Pass& pass);
   void RunAfterDraw(Pass& pass);
   void FlushLines() const;  // writes gathered series lines before other drawing
@@ -480,6 +483,7 @@ class Chart : public QWidget {
   std::vector<QRect> legendBoxes_;     // colour box per legend item
   QImage base_;                        // the chart without the after-draw pass
   QImage screen_;                      // base_ + after-draw + XOR lines
+  QRegion overlay_;                    // where screen_ may differ from base_
 
   // Mouse state of the chart's own zoom and scroll.
   enum class Drag { None, Zoom, Scroll } drag_ = Drag::None;

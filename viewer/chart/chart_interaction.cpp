@@ -3,14 +3,90 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
+#include <QPicture>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "viewer/chart/chart_internal.h"
 
 namespace kv {
 
 using namespace chart_detail;
+
+namespace {
+constexpr int kOverlayMargin = 3;  // pixels around the after-draw pass' recorded extent
+}  // namespace
+
+// ---- the screen's picture
+
+// The screen shows base_ (the chart up to its series) with the after-draw
+// pass and the XOR lines over it. The pass is recorded and played onto the
+// screen, so its extent is known: a pass of its own (a trace step) first puts
+// back base_ where the last pass and XOR lines were, then draws; nothing
+// else of the picture is touched, however large it is.
+QRegion Chart::RenderScreen(bool afterDrawOnly) {
+  const QSize sz = size().expandedTo(QSize(1, 1));
+  const QRect all(QPoint(0, 0), sz);
+  Pass ps;
+  ps.size = sz;
+  QRegion changed;
+  if (!afterDrawOnly || imageDirty_ || base_.size() != sz || screen_.size() != sz) {
+    imageDirty_ = false;
+    repaintAgain_ = false;
+    base_ = QImage(sz, QImage::Format_RGB32);
+    QPainter p(&base_);
+    ps.p = &p;
+    RenderBase(ps);
+    p.end();
+    screen_ = base_.copy();
+    changed = all;
+  } else {
+    for (const QRect& r : overlay_) {
+      const size_t bytes = static_cast<size_t>(r.width()) * 4;
+      for (int y = r.top(); y <= r.bottom(); ++y)
+        std::memcpy(screen_.scanLine(y) + r.left() * 4, base_.constScanLine(y) + r.left() * 4, bytes);
+    }
+    changed = overlay_;
+  }
+  overlay_ = QRegion();
+  if (OnAfterDraw) {
+    QPicture pass;
+    {
+      QPainter p(&pass);
+      ps.p = &p;
+      RunAfterDraw(ps);
+    }
+    // The recorded extent, widened for smoothed text and pen ends.
+    const QRect drawn = pass.boundingRect().adjusted(-kOverlayMargin, -kOverlayMargin, kOverlayMargin, kOverlayMargin) & all;
+    if (!drawn.isEmpty()) {
+      QPainter p(&screen_);
+      pass.play(&p);
+      overlay_ = drawn;
+      changed += drawn;
+    }
+  }
+  if (repaintAgain_) {
+    // A hook changed a setting (an axis position, say): one more pass.
+    repaintAgain_ = false;
+    imageDirty_ = true;
+    QTimer::singleShot(0, this, [this] { update(); });
+  }
+  return changed;
+}
+
+void Chart::EnsureImage() {
+  if (imageDirty_ || screen_.size() != size().expandedTo(QSize(1, 1))) RenderScreen(false);
+}
+
+void Chart::Repaint() {
+  imageDirty_ = true;
+  RenderScreen(false);
+  update();
+}
+
+void Chart::RepaintAfterDraw() { update(RenderScreen(true)); }
 
 QImage Chart::Image() {
   EnsureImage();
@@ -27,7 +103,11 @@ void Chart::XorLine(int x1, int y1, int x2, int y2, const QPen& pen) {
     p.drawLine(x1, y1, x2, y2);
   }
   int w = static_cast<int>(std::ceil(pen.widthF())) + 2;
-  update(QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2))).adjusted(-w, -w, w, w));
+  const QRect r =
+      QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2))).adjusted(-w, -w, w, w) &
+      screen_.rect();
+  overlay_ += r;  // put back by the next after-draw pass
+  update(r);
 }
 
 // ---- widget events

@@ -1,4 +1,6 @@
 // The titles dialog, its character table and the caret-keeping combo box.
+// With VISTREL_SHOT_DIR=<dir> the dialogs and the dressed chart are also
+// saved there as PNG pictures.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,7 +10,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -60,6 +61,11 @@ int CountNear(const QImage& img, const QColor& c, int fromY, int toY) {
       if (std::abs(p.red() - c.red()) + std::abs(p.green() - c.green()) + std::abs(p.blue() - c.blue()) < 30) ++n;
     }
   return n;
+}
+
+void SaveShot(const QImage& img, const char* name) {
+  const QByteArray dir = qgetenv("VISTREL_SHOT_DIR");
+  if (!dir.isEmpty()) img.save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name));
 }
 
 // Types `text` into `w` key by key (any script).
@@ -173,6 +179,7 @@ TEST_F(Titles, OpeningShowsTheChartAsItIs) {
     EXPECT_EQ(t.FActiveField, TFormTitle::kFieldCaptions);
     EXPECT_EQ(t.FAxisIndex, -1);
     EXPECT_EQ(t.FFactorIndex, -1);
+    SaveShot(t.grab().toImage(), "titles-dialog.png");
     t.CanselBtn->click();
   });
   EXPECT_EQ(opened, 1);
@@ -356,39 +363,50 @@ TEST_F(Titles, FontChosenWithNoDesignationGoesToEveryDesignation) {
   for (int slot : {0, 2, 5}) EXPECT_EQ(vistrel::WidgetFont(*w->FFactorLabels[slot]).Color, QColor(0, 128, 0)) << slot;
 }
 
-TEST_F(Titles, TitleFootAndCaptionsAreDrawnInTheirFontColours) {
+TEST_F(Titles, TitleFootCaptionsAndDesignationsAreDrawnInTheirFontColours) {
   ShowThree();
-  const QColor brown(150, 75, 0), teal(0, 110, 110);
+  const QColor brown(150, 75, 0), teal(0, 110, 110), maroon(120, 0, 60), orange(200, 100, 0);
+  // The character table's font button on the field entered last.
+  auto chooseFont = [&](TFormTitle& t, const TextFont& f) {
+    chooser.answer = f;
+    CharTable(t, [](TFormChar& ch) {
+      ch.ChangeFont->click();
+      ch.BtnOK->click();
+    });
+  };
   Open([&](TFormTitle& t) {
     t.Title->setPlainText("ЗАГОЛОВОК");
     t.Foot->setPlainText("ПОДПИСЬ");
     t.TitleEnter();
-    chooser.answer = Font("DejaVu Sans", 24, brown, true);
-    CharTable(t, [](TFormChar& ch) {
-      EXPECT_TRUE(ch.EditText->isHidden() && ch.InsSymbol->isHidden() && ch.Label2->isHidden());
-      ch.ChangeFont->click();
-      ch.BtnOK->click();
-    });
+    chooseFont(t, Font("DejaVu Sans", 24, brown, true));
     t.FootEnter();
-    chooser.answer = Font("DejaVu Sans", 24, teal, true);
-    CharTable(t, [](TFormChar& ch) {
-      ch.ChangeFont->click();
-      ch.BtnOK->click();
-    });
+    chooseFont(t, Font("DejaVu Sans", 24, teal, true));
+    t.LeftAxisEnter();
+    chooseFont(t, Font("DejaVu Sans", 16, maroon, true));
+    t.Factors->setCurrentIndex(1);  // slot 2
+    t.FactorsEnter();
+    chooseFont(t, Font("DejaVu Sans", 20, orange, true));
     t.OKBtn->click();
   });
   kv::Chart& c = *w->Chart1;
   EXPECT_EQ(c.Title().Color(), brown);
   EXPECT_EQ(c.Foot().Color(), teal);
-  QImage img(900, 600, QImage::Format_RGB32);
-  QPainter p(&img);
-  c.Render(p, img.size());
-  p.end();
+  EXPECT_EQ(c.LeftAxis().TitleColor(), maroon);
+  // The picture on the screen, with the plot rectangle it was drawn with.
+  w->show();
+  QApplication::processEvents();
+  const QImage img = c.Image();
   const QRect plot = c.PlotRect();
-  EXPECT_GT(CountNear(img, brown, 0, plot.top()), 20);
-  EXPECT_EQ(CountNear(img, brown, plot.top(), img.height()), 0);
-  EXPECT_GT(CountNear(img, teal, plot.bottom(), img.height()), 20);
-  EXPECT_EQ(CountNear(img, teal, 0, plot.bottom()), 0);
+  SaveShot(img, "titled-chart.png");
+  // Title and group captions above the plot; foot and legend below it.
+  for (const QColor& above : {brown, maroon}) {
+    EXPECT_GT(CountNear(img, above, 0, plot.top()), 20) << above.name().toStdString();
+    EXPECT_EQ(CountNear(img, above, plot.top(), img.height()), 0) << above.name().toStdString();
+  }
+  for (const QColor& below : {teal, orange}) {
+    EXPECT_GT(CountNear(img, below, plot.bottom(), img.height()), 20) << below.name().toStdString();
+    EXPECT_EQ(CountNear(img, below, 0, plot.bottom()), 0) << below.name().toStdString();
+  }
 }
 
 // ---- character table
@@ -422,6 +440,7 @@ TEST_F(Titles, CharacterTableHoldsCodes1To255AndItsLastCellsInsertNothing) {
       for (int col = 15; col < 20; ++col) EXPECT_EQ(g.item(12, col), nullptr) << col;
       EXPECT_EQ(ch.EditText->text(), QStringLiteral("U,кВ"));
       ASSERT_TRUE(ch.InsSymbol->isEnabled());
+      SaveShot(ch.grab().toImage(), "character-table.png");
 
       // Before the edit was ever left, an insertion goes to position 0;
       // repeated insertions follow one another.

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <limits>
 
+#include "tests/viewer/chart/chart_fixture.h"
 #include "viewer/chart/chart.h"
 #include "viewer/chart/chart_output.h"
 
@@ -21,12 +22,7 @@ namespace {
 class ChartTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    if (!qApp) {
-      static int argc = 1;
-      static char arg0[] = "chart_test";
-      static char* argv[] = {arg0, nullptr};
-      new QApplication(argc, argv);
-    }
+    test::EnsureApplication();
   }
   void SetUp() override { chart.resize(800, 600); }
 
