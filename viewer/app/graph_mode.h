@@ -156,6 +156,11 @@ class TFormGraph : public QWidget {
   void WriteTraceTitles();
   std::uint16_t ActiveSlotMask() const;  // bit s: line series of slot s is active
   std::uint16_t FTraceTitlesOf = 0;  // active slots the titles were written for
+  // Group caption of the axis copy at pixel p, above or below the plot.
+  void DrawGroupCaption(kv::ChartAxis& axis, int p, int group);
+  bool FInAfterDraw = false;
+  // Time labels and read-out at the trace cursor.
+  void WriteReadOut();
   void ConnectMarks();
 
   kv::ChartExportDialogUi defaultExportUi_;

@@ -51,13 +51,19 @@ void TFormGraph::Chart1GetAxisLabel(kv::ChartAxis& axis, QString& text) {
   const kv::TTypeGroupRec& g = Graph.TypeGroups[static_cast<std::size_t>(owner.group)];
   text = kv::ChartAxis::FormatFloat(axis.AxisValuesFormat(), axis.LabelValue() * g.Span + g.Base);
 
-  // The group's caption, above or below its axis (the same place each label).
+  c.Title().SetVisible(!FCaptionsBelow || !c.Title().Text().isEmpty());
+  // The after-draw pass writes each further axis' caption once, not per label.
+  if (!FInAfterDraw) DrawGroupCaption(axis, p, owner.group);
+}
+
+void TFormGraph::DrawGroupCaption(kv::ChartAxis& axis, int p, int group) {
+  kv::Chart& c = *Chart1;
   QPainter* canvas = c.Canvas();
   if (!canvas) return;
+  const QRect plot = c.PlotRect();
   canvas->setFont(axis.TitleFont());
   canvas->setBrush(QBrush(c.Color(), Qt::SolidPattern));
-  c.Title().SetVisible(!FCaptionsBelow || !c.Title().Text().isEmpty());
-  axis.SetTitleCaption(QString::fromStdString(g.Caption));
+  axis.SetTitleCaption(QString::fromStdString(Graph.TypeGroups[static_cast<std::size_t>(group)].Caption));
   const int h = -axis.LabelsFont().pixelSize();  // the platform's negative font height
   axis.DrawAxisTitleAt(p, kv::GroupCaptionY(plot.top(), plot.bottom(), h, FCaptionsBelow));
   axis.SetTitleCaption(QString());
@@ -70,9 +76,11 @@ void TFormGraph::Chart1AfterDraw() {
   const int L = plot.left(), W = plot.right() - plot.left();
 
   const int groups = std::min<int>(Graph.TypeGroupCount, kv::kMaxTypeGroups);
+  FInAfterDraw = true;
   for (int k = 1; k < groups; ++k) {
     const int x = kv::GroupAxisX(L, W, left.PositionPercent(), k);
     left.DrawAxisAt(x - kLabelsOffset, x - kTitleOffset, x, false);
+    DrawGroupCaption(left, x, k);
   }
 
   // The time axis on the plotted zero line, or set off below the plot. The
@@ -86,8 +94,15 @@ void TFormGraph::Chart1AfterDraw() {
     }
   }
 
-  if (!TrasSBtn->isChecked() || FCursorX <= 0) return;
-  left.DrawAxisAt(FCursorX - kLabelsOffset, FCursorX - kTitleOffset, FCursorX, false);
+  // The trace cursor: a copy of the left axis with ticks and no labels.
+  const bool tracing = TrasSBtn->isChecked() && FCursorX > 0;
+  if (tracing) left.DrawAxisAt(FCursorX - kLabelsOffset, FCursorX - kTitleOffset, FCursorX, false);
+  FInAfterDraw = false;
+  if (tracing) WriteReadOut();
+}
+
+void TFormGraph::WriteReadOut() {
+  kv::ChartAxis& left = Chart1->LeftAxis();
   const auto rows = TraceRows();
   const auto idx = TraceIndices();
   const QString time = kv::ChartAxis::FormatFloat(kTimeFormat, kv::CursorTime(rows, {idx.data(), rows.size()}));

@@ -8,7 +8,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -356,39 +355,49 @@ TEST_F(Titles, FontChosenWithNoDesignationGoesToEveryDesignation) {
   for (int slot : {0, 2, 5}) EXPECT_EQ(vistrel::WidgetFont(*w->FFactorLabels[slot]).Color, QColor(0, 128, 0)) << slot;
 }
 
-TEST_F(Titles, TitleFootAndCaptionsAreDrawnInTheirFontColours) {
+TEST_F(Titles, TitleFootCaptionsAndDesignationsAreDrawnInTheirFontColours) {
   ShowThree();
-  const QColor brown(150, 75, 0), teal(0, 110, 110);
+  const QColor brown(150, 75, 0), teal(0, 110, 110), maroon(120, 0, 60), orange(200, 100, 0);
+  // The character table's font button on the field entered last.
+  auto chooseFont = [&](TFormTitle& t, const TextFont& f) {
+    chooser.answer = f;
+    CharTable(t, [](TFormChar& ch) {
+      ch.ChangeFont->click();
+      ch.BtnOK->click();
+    });
+  };
   Open([&](TFormTitle& t) {
     t.Title->setPlainText("ЗАГОЛОВОК");
     t.Foot->setPlainText("ПОДПИСЬ");
     t.TitleEnter();
-    chooser.answer = Font("DejaVu Sans", 24, brown, true);
-    CharTable(t, [](TFormChar& ch) {
-      EXPECT_TRUE(ch.EditText->isHidden() && ch.InsSymbol->isHidden() && ch.Label2->isHidden());
-      ch.ChangeFont->click();
-      ch.BtnOK->click();
-    });
+    chooseFont(t, Font("DejaVu Sans", 24, brown, true));
     t.FootEnter();
-    chooser.answer = Font("DejaVu Sans", 24, teal, true);
-    CharTable(t, [](TFormChar& ch) {
-      ch.ChangeFont->click();
-      ch.BtnOK->click();
-    });
+    chooseFont(t, Font("DejaVu Sans", 24, teal, true));
+    t.LeftAxisEnter();
+    chooseFont(t, Font("DejaVu Sans", 16, maroon, true));
+    t.Factors->setCurrentIndex(1);  // slot 2
+    t.FactorsEnter();
+    chooseFont(t, Font("DejaVu Sans", 20, orange, true));
     t.OKBtn->click();
   });
   kv::Chart& c = *w->Chart1;
   EXPECT_EQ(c.Title().Color(), brown);
   EXPECT_EQ(c.Foot().Color(), teal);
-  QImage img(900, 600, QImage::Format_RGB32);
-  QPainter p(&img);
-  c.Render(p, img.size());
-  p.end();
+  EXPECT_EQ(c.LeftAxis().TitleColor(), maroon);
+  // The picture on the screen, with the plot rectangle it was drawn with.
+  w->show();
+  QApplication::processEvents();
+  const QImage img = c.Image();
   const QRect plot = c.PlotRect();
-  EXPECT_GT(CountNear(img, brown, 0, plot.top()), 20);
-  EXPECT_EQ(CountNear(img, brown, plot.top(), img.height()), 0);
-  EXPECT_GT(CountNear(img, teal, plot.bottom(), img.height()), 20);
-  EXPECT_EQ(CountNear(img, teal, 0, plot.bottom()), 0);
+  // Title and group captions above the plot; foot and legend below it.
+  for (const QColor& above : {brown, maroon}) {
+    EXPECT_GT(CountNear(img, above, 0, plot.top()), 20) << above.name().toStdString();
+    EXPECT_EQ(CountNear(img, above, plot.top(), img.height()), 0) << above.name().toStdString();
+  }
+  for (const QColor& below : {teal, orange}) {
+    EXPECT_GT(CountNear(img, below, plot.bottom(), img.height()), 20) << below.name().toStdString();
+    EXPECT_EQ(CountNear(img, below, 0, plot.bottom()), 0) << below.name().toStdString();
+  }
 }
 
 // ---- character table

@@ -105,6 +105,12 @@ TEST_F(Measure, GroupAxesStandApartWithLabelsInTheirUnitsAndTheCursorUnlabelled)
     const double span = std::pow(10.0, k), base = 100.0 * k;
     ASSERT_FALSE(labels[x].empty());
     for (const auto& [v, text] : labels[x]) EXPECT_EQ(text, kv::ChartAxis::FormatFloat("#,##0.###", v * span + base));
+    // Its caption, two label heights above the plot, centred on the axis.
+    int ink = 0;
+    const int cy = kv::GroupCaptionY(r.top(), r.bottom(), -11, false);
+    for (int y = cy - 6; y <= cy + 6; ++y)
+      for (int dx = -20; dx <= 20; ++dx) ink += qGray(img.pixel(x + dx, y)) < 100;
+    EXPECT_GT(ink, 20);
     // The axis line: black over the whole plot height.
     int black = 0;
     for (int y = r.top(); y <= r.bottom(); ++y) black += img.pixel(x, y) == qRgb(0, 0, 0);

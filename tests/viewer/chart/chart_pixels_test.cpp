@@ -170,6 +170,7 @@ TEST(ChartRaster, LayersTogetherEqualLayersOneByOne) {
       }
     auto draw = [&](QImage& img, int from, int to) {
       QPainter p(&img);
+      p.translate(round % 3, -(round % 5));  // a page offset, as printing may set
       chart_detail::Raster r;
       for (int i = from; i < to; ++i) {
         ASSERT_TRUE(r.Begin(p, QPen(QColor::fromHsv(i * 40, 255, 230), 1), clip));
