@@ -50,7 +50,7 @@ struct KelvotinFile {
     fs::copy_file(fs::path(KV_SOURCE_DIR) / "examples" / "parl", fs::path(dir) / "parl");
     const fs::path old = fs::current_path();
     fs::current_path(dir);
-    kv::DatMod1 d;
+    kv::DatMod1 d;  // the run's records, as the model keeps them
     for (unsigned i = 0; i < kPoints; ++i) {
       kv::TSampleRecord r;
       for (unsigned k = 0; k < kChannels; ++k) r.v[k] = Sample(k, i);
