@@ -51,15 +51,12 @@ struct KelvotinFile {
     fs::copy_file(fs::path(KV_SOURCE_DIR) / "examples" / "parl", fs::path(dir) / "parl");
     const fs::path old = fs::current_path();
     fs::current_path(dir);
-    std::string records(static_cast<std::size_t>(kPoints) * kChannels * 4, '\0');
-    auto* p = reinterpret_cast<std::uint8_t*>(records.data());
-    for (unsigned i = 0; i < kPoints; ++i)
-      for (unsigned k = 0; k < kChannels; ++k, p += 4) kv::osc31::PutF32(p, Sample(k, i));
-    kv::RtlFile ema;
-    ema.rewrite("ema.tip");
-    ema.blockWrite(records.data(), records.size());
-    ema.close();
-    kv::DatMod1 d;
+    kv::DatMod1 d;  // the run's records, as the model keeps them
+    for (unsigned i = 0; i < kPoints; ++i) {
+      kv::TSampleRecord r;
+      for (unsigned k = 0; k < kChannels; ++k) r.v[k] = Sample(k, i);
+      d.Records.append(r);
+    }
     d.BaseName = "big";
     kv::WriteOscillogramFile(d);
     fs::current_path(old);

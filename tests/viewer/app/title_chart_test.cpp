@@ -1,4 +1,6 @@
 // The titles dialog, its character table and the caret-keeping combo box.
+// With VISTREL_SHOT_DIR=<dir> the dialogs and the dressed chart are also
+// saved there as PNG pictures.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -59,6 +61,11 @@ int CountNear(const QImage& img, const QColor& c, int fromY, int toY) {
       if (std::abs(p.red() - c.red()) + std::abs(p.green() - c.green()) + std::abs(p.blue() - c.blue()) < 30) ++n;
     }
   return n;
+}
+
+void SaveShot(const QImage& img, const char* name) {
+  const QByteArray dir = qgetenv("VISTREL_SHOT_DIR");
+  if (!dir.isEmpty()) img.save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name));
 }
 
 // Types `text` into `w` key by key (any script).
@@ -172,6 +179,7 @@ TEST_F(Titles, OpeningShowsTheChartAsItIs) {
     EXPECT_EQ(t.FActiveField, TFormTitle::kFieldCaptions);
     EXPECT_EQ(t.FAxisIndex, -1);
     EXPECT_EQ(t.FFactorIndex, -1);
+    SaveShot(t.grab().toImage(), "titles-dialog.png");
     t.CanselBtn->click();
   });
   EXPECT_EQ(opened, 1);
@@ -389,6 +397,7 @@ TEST_F(Titles, TitleFootCaptionsAndDesignationsAreDrawnInTheirFontColours) {
   QApplication::processEvents();
   const QImage img = c.Image();
   const QRect plot = c.PlotRect();
+  SaveShot(img, "titled-chart.png");
   // Title and group captions above the plot; foot and legend below it.
   for (const QColor& above : {brown, maroon}) {
     EXPECT_GT(CountNear(img, above, 0, plot.top()), 20) << above.name().toStdString();
@@ -431,6 +440,7 @@ TEST_F(Titles, CharacterTableHoldsCodes1To255AndItsLastCellsInsertNothing) {
       for (int col = 15; col < 20; ++col) EXPECT_EQ(g.item(12, col), nullptr) << col;
       EXPECT_EQ(ch.EditText->text(), QStringLiteral("U,кВ"));
       ASSERT_TRUE(ch.InsSymbol->isEnabled());
+      SaveShot(ch.grab().toImage(), "character-table.png");
 
       // Before the edit was ever left, an insertion goes to position 0;
       // repeated insertions follow one another.
