@@ -1,9 +1,7 @@
 #include "viewer/app/chang_line_pen.h"
 
-#include <QButtonGroup>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
@@ -18,6 +16,7 @@
 #include "viewer/app/draw_series_marks.h"
 #include "viewer/app/font_choice.h"
 #include "viewer/app/graph_mode.h"
+#include "viewer/app/tool_form.h"
 
 namespace vistrel {
 
@@ -129,17 +128,14 @@ TFormBrush::TFormBrush(TFormGraph& owner) : QDialog(&owner), graph_(owner) {
   StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   connect(StringGrid1, &QTableWidget::currentCellChanged, this, [this] { StringGrid1Click(); });
 
-  RadioGroup1 = new QGroupBox(QStringLiteral("Тип линии"), this);
+  RadioGroup1 = new TRadioGroup(QStringLiteral("Тип линии"),
+                                {QStringLiteral("Непрерывная"), QStringLiteral("Пунктирная"), QStringLiteral("Точки"),
+                                 QStringLiteral("Тире Точка"), QStringLiteral("Тире Точка Точка")},
+                                this);
   RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
   RadioGroup1->setGeometry(352, 8, 137, 140);
-  RadioGroup1Items = new QButtonGroup(this);
-  const char* items[5] = {"Непрерывная", "Пунктирная", "Точки", "Тире Точка", "Тире Точка Точка"};
-  for (int i = 0; i < 5; ++i) {
-    auto* rb = new QRadioButton(QString::fromUtf8(items[i]), RadioGroup1);
-    rb->setGeometry(8, 20 + i * 23, 125, 20);
-    RadioGroup1Items->addButton(rb, i);
-  }
-  connect(RadioGroup1Items, &QButtonGroup::idClicked, this, [this] { RadioGroup1Click(); });
+  for (QRadioButton* rb : RadioGroup1->findChildren<QRadioButton*>())
+    connect(rb, &QRadioButton::clicked, this, [this] { RadioGroup1Click(); });
 
   Label2 = MakeLabel(this, "Label2", QStringLiteral("Толщина линии"), 352, 155);
   SpinEdit1 = new QSpinBox(this);
@@ -207,13 +203,11 @@ int TFormBrush::Row() const { return StringGrid1->currentRow() + 1; }
 
 void TFormBrush::SetRow(int r) { StringGrid1->setCurrentCell(r - 1, 2); }
 
-int TFormBrush::RadioGroup1ItemIndex() const { return RadioGroup1Items->checkedId(); }
-
 void TFormBrush::ShowRowPen(int r) {
   if (r < 1 || r > n_) return;
   const QPen& pen = FSampleBoxes[static_cast<std::size_t>(r)]->Pen;
   const int item = vistrel::ItemOfPenStyle(pen.style());
-  if (item >= 0) RadioGroup1Items->button(item)->setChecked(true);
+  if (item >= 0) RadioGroup1->SetItemIndex(item);
   SpinEdit1->setValue(pen.width());
 }
 
@@ -233,7 +227,7 @@ void TFormBrush::StringGrid1DrawCell(int ACol, int ARow, QPainter& canvas) {
 void TFormBrush::StringGrid1Click() { ShowRowPen(Row()); }
 
 void TFormBrush::RadioGroup1Click() {
-  const int item = RadioGroup1ItemIndex();
+  const int item = RadioGroup1->ItemIndex();
   if (RowValid() && item >= 0) FSampleBoxes[static_cast<std::size_t>(Row())]->Pen.setStyle(vistrel::PenStyleOfItem(item));
   RepaintGrid();
 }

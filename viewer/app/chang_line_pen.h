@@ -9,13 +9,12 @@
 #include <functional>
 #include <vector>
 
-class QButtonGroup;
-class QGroupBox;
 class QLabel;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
 class TFormGraph;
+class TRadioGroup;
 
 namespace vistrel {
 class ColorChooser;
@@ -50,8 +49,7 @@ class TFormBrush : public QDialog {
 
   QLabel* Label3 = nullptr;
   QTableWidget* StringGrid1 = nullptr;
-  QGroupBox* RadioGroup1 = nullptr;
-  QButtonGroup* RadioGroup1Items = nullptr;  // ids 0..4
+  TRadioGroup* RadioGroup1 = nullptr;  // items 0..4
   QLabel* Label2 = nullptr;
   QSpinBox* SpinEdit1 = nullptr;
   QPushButton* Button1 = nullptr;
@@ -71,7 +69,6 @@ class TFormBrush : public QDialog {
   // Selected grid row (1..10).
   int Row() const;
   void SetRow(int r);
-  int RadioGroup1ItemIndex() const;
 
   void StringGrid1DrawCell(int ACol, int ARow, QPainter& canvas);
   void StringGrid1Click();

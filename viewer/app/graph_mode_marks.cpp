@@ -4,7 +4,6 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
-#include <QRadioButton>
 #include <cmath>
 
 #include "viewer/app/draw_series_marks.h"
@@ -28,14 +27,9 @@ struct MarkOptions {
 MarkOptions ReadMarkOptions() {
   MarkOptions o;
   if (!FormTool) return o;
-  if (auto* c = FormTool->findChild<QCheckBox*>(QStringLiteral("MarksCheck"))) o.on = c->isChecked();
-  if (auto* c = FormTool->findChild<QCheckBox*>(QStringLiteral("ClipPoint"))) o.clip = c->isChecked();
-  if (auto* g = FormTool->findChild<QWidget*>(QStringLiteral("TypeMarks"))) {
-    o.kind = -1;
-    const auto items = g->findChildren<QRadioButton*>();
-    for (int i = 0; i < items.size(); ++i)
-      if (items[i]->isChecked()) o.kind = i;
-  }
+  o.on = FormTool->MarksCheck->isChecked();
+  o.kind = FormTool->TypeMarks->ItemIndex();
+  o.clip = FormTool->ClipPoint->isChecked();
   return o;
 }
 

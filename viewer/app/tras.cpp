@@ -67,7 +67,9 @@ TTrasWin::TTrasWin(QWidget* owner)
 void TTrasWin::FormResize() {
   QHeaderView* h = TrasString->horizontalHeader();
   const QSignalBlocker block(h);
-  TrasString->setColumnWidth(1, std::max(1, TrasString->viewport()->width() - TrasString->columnWidth(0)));
+  // The grid fills the window; its layout may not have followed a resize yet.
+  const int inner = width() - 2 * TrasString->frameWidth();
+  TrasString->setColumnWidth(1, std::max(1, inner - TrasString->columnWidth(0)));
 }
 
 void TTrasWin::TrasStringMouseUp() { FormResize(); }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
@@ -77,27 +76,11 @@ class Marks : public ::testing::Test {
     g.FSlotOfRow[g.FShownRows++] = static_cast<std::uint8_t>(slot);
   }
 
-  // Sets the options dialog's marker controls (made here while the dialog
-  // has none of its own).
-  void Options(bool on, int kind, bool clip) {
-    auto box = [](const char* name) {
-      auto* c = FormTool->findChild<QCheckBox*>(QString::fromLatin1(name));
-      if (!c) {
-        c = new QCheckBox(FormTool);
-        c->setObjectName(QString::fromLatin1(name));
-      }
-      return c;
-    };
-    box("MarksCheck")->setChecked(on);
-    box("ClipPoint")->setChecked(clip);
-    auto* group = FormTool->findChild<QWidget*>(QStringLiteral("TypeMarks"));
-    if (!group) {
-      group = new QWidget(FormTool);
-      group->setObjectName(QStringLiteral("TypeMarks"));
-      new QRadioButton(group);
-      new QRadioButton(group);
-    }
-    group->findChildren<QRadioButton*>().at(kind)->setChecked(true);
+  // Sets the options dialog's marker controls.
+  static void Options(bool on, int kind, bool clip) {
+    FormTool->MarksCheck->setChecked(on);
+    FormTool->TypeMarks->SetItemIndex(kind);
+    FormTool->ClipPoint->setChecked(clip);
   }
 
   std::vector<std::pair<double, double>> MarkPoints(int slot) const {
@@ -291,7 +274,7 @@ class LineStyles : public Marks {
     };
     w->SpeedButton1->click();
   }
-  static void Item(TFormBrush& d, int item) { d.RadioGroup1Items->button(item)->click(); }
+  static void Item(TFormBrush& d, int item) { d.RadioGroup1->findChildren<QRadioButton*>().at(item)->click(); }
 
   FakeChooser chooser;
 };
@@ -319,10 +302,10 @@ TEST_F(LineStyles, OpensWithTheShownPhenomenaAndRowOnesPen) {
     EXPECT_NE(d.FSampleBoxes[2], nullptr);
     EXPECT_EQ(d.FSampleBoxes[3], nullptr);
     EXPECT_EQ(d.Row(), 1);
-    EXPECT_EQ(d.RadioGroup1ItemIndex(), 3);  // "Тире Точка"
+    EXPECT_EQ(d.RadioGroup1->ItemIndex(), 3);  // "Тире Точка"
     EXPECT_EQ(d.SpinEdit1->value(), 3);
     d.SetRow(2);
-    EXPECT_EQ(d.RadioGroup1ItemIndex(), 0);
+    EXPECT_EQ(d.RadioGroup1->ItemIndex(), 0);
     EXPECT_EQ(d.SpinEdit1->value(), 1);
   });
   EXPECT_EQ(opened, 1);

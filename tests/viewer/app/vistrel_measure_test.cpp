@@ -322,4 +322,18 @@ TEST_F(Measure, DraggingTheCursorLineMovesItAndTheReleasePlacesIt) {
   EXPECT_EQ(w->Graph.SeriesRecs[0].TraceIndex, 30);
 }
 
+TEST_F(Measure, ReadOutColumnOneFillsTheWindow) {
+  ShowSine(0);
+  StartTrace();
+  TTrasGrid& g = *TrasWin->TrasString;
+  const int inner = TrasWin->width() - 2 * g.frameWidth();
+  EXPECT_EQ(g.columnWidth(0), 64);
+  EXPECT_EQ(g.columnWidth(1), inner - 64);
+  g.setColumnWidth(0, 40);  // the user drags the border
+  EXPECT_EQ(g.columnWidth(1), inner - 40);
+  TrasWin->resize(250, 260);
+  QApplication::processEvents();
+  EXPECT_EQ(g.columnWidth(1), 250 - 2 * g.frameWidth() - 40);
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPicture>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <cmath>
@@ -249,6 +250,34 @@ TEST_F(ChartTest, AxisLinesAndCopiesCallTheLabelHookAtTheirPositions) {
   EXPECT_EQ(texts.front(), "-0.7");
   EXPECT_EQ(texts[7], "0");
   EXPECT_EQ(texts[16], "0.9");
+
+  // Printed wide (a page of thousands of pixels), the axis and its copies
+  // still stand exactly where the hook looks for them.
+  for (int width : {4449, 4451, 9001, 12345}) {
+    int own = 0;
+    bool copies = false;
+    std::vector<int> copyPos;
+    QRect plot;
+    chart.OnGetAxisLabel = [&](ChartAxis& a, ChartSeries*, int, QString&) {
+      if (a.Horizontal()) return;
+      plot = chart.PlotRect();  // the printed layout while it is drawn
+      (copies ? copyPos.push_back(a.AxisPixelPos()) : void(own = a.AxisPixelPos()));
+    };
+    chart.OnAfterDraw = [&] {
+      copies = true;
+      for (int k = 1; k <= 4; ++k) {
+        chart.LeftAxis().DrawAxisAt(own - 45 * k - 10, own - 45 * k - 40, own - 45 * k, false);
+        EXPECT_EQ(chart.LeftAxis().AxisPixelPos(), own);  // a copy leaves the axis' own position
+      }
+    };
+    QPicture page;
+    QPainter p(&page);
+    chart.Render(p, QSize(width, 3000));
+    p.end();
+    EXPECT_EQ(own, plot.left() + static_cast<int>(std::lrint((plot.right() - plot.left()) * -1 / 100.0))) << width;
+    ASSERT_EQ(copyPos.size(), 4u * 17);
+    EXPECT_EQ(copyPos.back(), own - 180);
+  }
 }
 
 TEST_F(ChartTest, LegendListsActiveSeriesOnly) {
