@@ -21,6 +21,7 @@ class ChartSlotSeries final : public kv::SlotSeries {
   double SeriesMaxY() const override { return line_->SeriesMaxY(); }
   double SeriesMaxX() const override { return line_->SeriesMaxX(); }
   void ClearPoints() override { line_->ClearPoints(); }
+  void Reserve(int n) override { line_->Reserve(n); }
   bool Active() const override { return line_->Active(); }
   void SetActive(bool on) override {
     line_->SetActive(on);

@@ -15,15 +15,15 @@ namespace {
 
 const std::string kSeconds = " сек.";
 
-void ReadOscillogram(ChosenFile& f) {
-  OscReader r;
+void ReadOscillogram(ChosenFile& f, OscReader& r) {
   if (!r.OpenOscFile(f.Path)) throw FileFormatError(r.LastError(), r.LastErrorCode());
   r.Close();
   const TOscHeader& h = r.OscHeader;
   f.Comment = CommentToUtf8(h);
   f.TimeOsc = FormatDuration((static_cast<double>(h.N) - 1) * h.step) + kSeconds;
   f.TimeOpr = FormatStep(h.step) + kSeconds;
-  f.CountPoints = std::to_string(h.N);
+  f.Points = h.N;
+  f.CountPoints = std::to_string(f.Points);
   for (std::size_t j = 0; j < kMaxChannels; ++j) {
     if (h.ChannelFlags[j] == 0) continue;
     f.Factors.push_back(NameToUtf8(r.OscChannels[j]));
@@ -42,7 +42,6 @@ void ReadOscillogram(ChosenFile& f) {
   f.C = h.C;
   f.Sections = r.OscSections;
   f.Quantities = r.OscQuantities;
-  f.Header = h;
 }
 
 // A column text as the list shows it: up to its first NUL, without trailing
@@ -64,7 +63,8 @@ void ReadResults(ChosenFile& f) {
   r.Close();
   f.TimeOsc = FormatDuration(static_cast<double>(r.RzsRowCount) * step) + kSeconds;
   f.TimeOpr = FormatStep(step) + kSeconds;
-  f.CountPoints = std::to_string(r.RzsRowCount);
+  f.Points = r.RzsRowCount;
+  f.CountPoints = std::to_string(f.Points);
   for (int g = 1; g <= r.RzsGroupCount; ++g) {
     std::string text;
     for (int i = 0; i < r.RzsLineCount; ++i)
@@ -115,14 +115,14 @@ std::string NameWithoutFolder(const std::string& path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-ChosenFile ReadChosenFile(const std::string& path, int kind) {
+ChosenFile ReadChosenFile(const std::string& path, int kind, OscReader& osc) {
   ChosenFile f;
   f.Path = path;
   f.Kind = kind == kKindOscillogram ? kKindOscillogram : kKindResults;
   f.FileName = NameWithoutFolder(path);
   try {
     if (f.Kind == kKindOscillogram)
-      ReadOscillogram(f);
+      ReadOscillogram(f, osc);
     else
       ReadResults(f);
   } catch (const FileFormatError&) {

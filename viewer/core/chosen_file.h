@@ -27,6 +27,7 @@ struct ChosenFile {
   std::string TimeOsc;      // duration, "#0.##" + " сек."
   std::string TimeOpr;      // step, "#0.######" + " сек."
   std::string CountPoints;  // points per channel (rows of a ".rzs")
+  std::int64_t Points = 0;  // the same as a number
 
   // Pick lists: "Явления" (channels or result groups) and "Сечения"
   // (sections of a ".31"), and FItemData: the type code of every Factors
@@ -40,8 +41,6 @@ struct ChosenFile {
   unsigned C = 0;
   std::array<osc31::TOscSection, osc31::kSectionCount> Sections{};
   std::array<osc31::TOscQuantity, osc31::kQuantityCount> Quantities{};
-  // The ".31" header, to notice a file changed on disk since it was opened.
-  osc31::TOscHeader Header{};
 
   bool Chosen() const { return !Path.empty(); }
   // Type code of Factors item i, or of the section of Sums item i.
@@ -54,9 +53,10 @@ struct ChosenFile {
 };
 
 // Opens `path` as an oscillogram (kind 1) or a result file (any other kind)
-// and takes everything the dialog shows. Throws IoError (FileFormatError)
-// with a message that names the file and the reason.
-ChosenFile ReadChosenFile(const std::string& path, int kind);
+// and takes everything the dialog shows. An oscillogram is read by `osc`,
+// which then holds the file as opened for filling series from it. Throws
+// IoError (FileFormatError) with a message that names the file and the reason.
+ChosenFile ReadChosenFile(const std::string& path, int kind, OscReader& osc);
 
 // The quantity table a ".rzs" is shown with: P,MW; Angle,deg; U,kV; I,kA;
 // F,H for codes 1, 2, 3, 4, 6, every other record empty.

@@ -1,7 +1,6 @@
 #include "viewer/core/phenomena_choice.h"
 
 #include "common/io_error.h"
-#include "viewer/core/file_error.h"
 #include "viewer/core/read_osc.h"
 
 namespace kv {
@@ -17,7 +16,7 @@ bool PhenomenaChoice::OpenFile(const std::string& path, int kind) {
   factors_.clear();
   sums_.clear();
   try {
-    chosen_ = ReadChosenFile(path, kind);
+    chosen_ = ReadChosenFile(path, kind, osc_);
   } catch (const IoError& e) {
     chosen_ = ChosenFile{};
     Message(e.what());
@@ -62,16 +61,9 @@ int PhenomenaChoice::FreeSlot() const {
 
 void PhenomenaChoice::FillSlot(int q, std::uint8_t index) {
   SlotSeries& s = *series_[static_cast<std::size_t>(q)];
-  if (chosen_.Kind == kKindOscillogram) {
-    // The lists describe the file as it was opened; one rewritten since may
-    // hold other channels under the same numbers.
-    if (!osc_.OpenOscFile(chosen_.Path)) throw FileFormatError(osc_.LastError(), osc_.LastErrorCode());
-    osc_.Close();
-    if (!(osc_.OscHeader == chosen_.Header))
-      throw FileFormatError("Файл «" + chosen_.Path + "» изменился после открытия; откройте его заново.");
-  } else {
-    rzs_.Assign(chosen_.Path);
-  }
+  // An oscillogram is served from the copy read when it was chosen, so its
+  // data always match the lists; a result file is read again.
+  if (chosen_.Kind != kKindOscillogram) rzs_.Assign(chosen_.Path);
   FillSeries(chosen_.Kind, s, index, osc_, rzs_);
 }
 
@@ -91,6 +83,7 @@ bool PhenomenaChoice::AddItem(PickList l, int i) {
   // Filled first: a file that fails leaves no row, record or point behind.
   SlotSeries& s = *series_[static_cast<std::size_t>(q)];
   s.ClearPoints();
+  s.Reserve(static_cast<int>(chosen_.Points));
   try {
     FillSlot(q, static_cast<std::uint8_t>(index));
   } catch (const IoError& e) {

@@ -96,7 +96,8 @@ class PhenomenaChoice {
   std::vector<PickItem> factors_, sums_;
   std::array<ShownRow, kSlotCount> rows_{};
   std::array<SlotOrigin, kSlotCount> origin_{};
-  // Readers used only to fill series from the chosen file.
+  // Readers of the chosen file only: the oscillogram as it was opened, and
+  // the result file, to fill series.
   OscReader osc_;
   RzsReader rzs_;
 };

@@ -24,6 +24,8 @@ class SlotSeries : public PointSink {
   virtual double SeriesMaxY() const = 0;
   virtual double SeriesMaxX() const = 0;
   virtual void ClearPoints() = 0;
+  // Room for n points about to be added.
+  virtual void Reserve(int n) { (void)n; }
   virtual bool Active() const = 0;
   // The line series and its companion marker series together.
   virtual void SetActive(bool on) = 0;

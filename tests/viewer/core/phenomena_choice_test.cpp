@@ -147,9 +147,9 @@ TEST_F(Choice, AResultFileListsItsColumnsWithTheBuiltInCaptions) {
 // A phenomenon that cannot be read leaves no row, record or point, and its
 // item can be ticked again.
 TEST_F(Choice, AddingIsAllOrNothing) {
-  const std::string path = Write("run.31", MakeOsc(600, {3, 1}));
-  ASSERT_TRUE(choice.OpenFile(path, kv::kKindOscillogram));
-  std::filesystem::resize_file(path, 104 + 4 * 700);  // cut inside the samples
+  const std::string path = Write("calc.rzs", MakeRzs(3, 5));
+  ASSERT_TRUE(choice.OpenFile(path, kv::kKindResults));
+  std::filesystem::remove(path);
   Check(PickList::Factors, {0});
   choice.AddChecked(PickList::Factors);
   ASSERT_EQ(messages.size(), 1u);
@@ -160,15 +160,20 @@ TEST_F(Choice, AddingIsAllOrNothing) {
   EXPECT_FALSE(slots.slot[0].active);
   EXPECT_EQ(State(PickList::Factors, 0), ItemState::Unchecked);
   EXPECT_TRUE(Enabled(PickList::Factors, 0));
+  EXPECT_FALSE(choice.DeleteEnabled());
+}
 
-  // A file rewritten with other channels since it was opened is not read
-  // under the old lists.
-  WriteBytes(path, MakeOsc(600, {3, 1, 2}));
-  messages.clear();
+// An oscillogram is drawn as it was when it was opened, whatever happens to
+// the file since: the lists and the data always agree.
+TEST_F(Choice, AnOscillogramIsDrawnAsItWasOpened) {
+  const std::string path = Write("run.31", MakeOsc(600, {3, 1}));
+  ASSERT_TRUE(choice.OpenFile(path, kv::kKindOscillogram));
+  WriteBytes(path, MakeOsc(7, {1, 1, 1}));
   Check(PickList::Factors, {1});
   choice.AddChecked(PickList::Factors);
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(g.FShownRows, 0);
+  EXPECT_TRUE(messages.empty());
+  ASSERT_EQ(slots.slot[0].xy.size(), 600u);
+  EXPECT_NEAR(slots.slot[0].xy[599].second * g.SeriesRecs[0].Scale, SampleValue(2, 599), 1e-3);
 }
 
 TEST_F(Choice, ASixthTypeIsNeverAddedNotEvenInOnePress) {
