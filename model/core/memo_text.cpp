@@ -63,13 +63,12 @@ MemoExcerpt ReadMemoExcerpt(const std::string& path, const MemoLimits& limits) {
 }
 
 std::string MemoPartialNotice(const MemoExcerpt& e, const MemoLimits& limits) {
-  std::string what;
-  if (e.cutAtEnd) what = "Показано только начало файла: " + SizeText(limits.bytes) + " из " + SizeText(e.fileSize) + ".";
-  if (e.linesCut) {
-    if (!what.empty()) what += ' ';
-    what += "Строки длиннее " + std::to_string(limits.lineBytes) + " знаков показаны не полностью.";
-  }
-  return "[" + what + " Обработка читает весь файл; сохранить его из этого окна нельзя.]";
+  // Short lines: the memo is narrow, and the notice must read without scrolling.
+  std::string text = "[";
+  if (e.cutAtEnd) text += "Показано только начало файла:\n " + SizeText(limits.bytes) + " из " + SizeText(e.fileSize) + ".\n ";
+  if (e.linesCut)
+    text += "Строки длиннее " + std::to_string(limits.lineBytes) + " знаков\n показаны не полностью.\n ";
+  return text + "Обработка читает весь файл;\n сохранить его из этого окна нельзя.]";
 }
 
 }  // namespace kv

@@ -27,7 +27,7 @@ struct MemoExcerpt {
 // Reads what the memo shows of `path`; throws IoError.
 MemoExcerpt ReadMemoExcerpt(const std::string& path, const MemoLimits& limits = {});
 
-// The Russian line that closes a partial excerpt in the memo (UTF-8).
+// The Russian lines that close a partial excerpt in the memo (UTF-8).
 std::string MemoPartialNotice(const MemoExcerpt& e, const MemoLimits& limits);
 
 }  // namespace kv
