@@ -122,6 +122,10 @@ class TFormGraph : public QWidget {
   void DrawAxis(int x, int y);  // XOR drag lines; a negative argument draws none
   // One vertical axis per type group and the after-draw pass (graph_mode_axes.cpp).
   void Chart1GetAxisLabel(kv::ChartAxis& axis, QString& text);
+  // The after-draw pass in two parts: the further group axes and the time
+  // axis' place, alike at every cursor step, go into the chart's cached
+  // picture; the trace cursor and its read-out are drawn over it.
+  void DrawGroupAxes();
   void Chart1AfterDraw();
   // Markers and legend (graph_mode_marks.cpp).
   void Series2AfterDrawValues(kv::ChartSeries& Sender);

@@ -69,7 +69,7 @@ void TFormGraph::DrawGroupCaption(kv::ChartAxis& axis, int p, int group) {
   axis.SetTitleCaption(QString());
 }
 
-void TFormGraph::Chart1AfterDraw() {
+void TFormGraph::DrawGroupAxes() {
   kv::Chart& c = *Chart1;
   kv::ChartAxis &left = c.LeftAxis(), &bottom = c.BottomAxis();
   const QRect plot = c.PlotRect();
@@ -82,6 +82,7 @@ void TFormGraph::Chart1AfterDraw() {
     left.DrawAxisAt(x - kLabelsOffset, x - kTitleOffset, x, false);
     DrawGroupCaption(left, x, k);
   }
+  FInAfterDraw = false;
 
   // The time axis on the plotted zero line, or set off below the plot. The
   // change repaints, so the axis settles at the following paint.
@@ -93,12 +94,16 @@ void TFormGraph::Chart1AfterDraw() {
       bottom.SetPositionPercent(FormTool->PosAxisCheck->isChecked() ? -2 : 0);
     }
   }
+}
 
+void TFormGraph::Chart1AfterDraw() {
+  if (!TrasSBtn->isChecked() || FCursorX <= 0) return;
   // The trace cursor: a copy of the left axis with ticks and no labels.
-  const bool tracing = TrasSBtn->isChecked() && FCursorX > 0;
-  if (tracing) left.DrawAxisAt(FCursorX - kLabelsOffset, FCursorX - kTitleOffset, FCursorX, false);
+  kv::ChartAxis& left = Chart1->LeftAxis();
+  FInAfterDraw = true;
+  left.DrawAxisAt(FCursorX - kLabelsOffset, FCursorX - kTitleOffset, FCursorX, false);
   FInAfterDraw = false;
-  if (tracing) WriteReadOut();
+  WriteReadOut();
 }
 
 void TFormGraph::WriteReadOut() {

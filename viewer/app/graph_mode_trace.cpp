@@ -35,6 +35,7 @@ void TFormGraph::WireMeasuring() {
   c.OnGetAxisLabel = [this](kv::ChartAxis& axis, kv::ChartSeries*, int, QString& text) {
     Chart1GetAxisLabel(axis, text);
   };
+  c.OnAfterSeries = [this] { DrawGroupAxes(); };
   c.OnAfterDraw = [this] { Chart1AfterDraw(); };
   c.OnMouseMove = [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers, int x, int y) {
     Chart1MouseMove(buttons, x, y);

@@ -286,6 +286,12 @@ void Chart::RenderBase(Pass& ps) {
     }
   }
   ps.lines.Flush();
+  if (OnAfterSeries) {
+    painter.save();
+    OnAfterSeries();
+    ps.lines.Flush();
+    painter.restore();
+  }
   painter.restore();
   canvas_ = nullptr;
   pass_ = nullptr;

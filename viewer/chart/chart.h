@@ -396,6 +396,9 @@ class Chart : public QWidget {
 
   // Hooks (one handler each, as the caller assigns them).
   std::function<void()> OnAfterDraw;
+  // After the series, into the cached picture: what the after-draw pass
+  // would draw alike at every cursor step (RepaintAfterDraw skips it).
+  std::function<void()> OnAfterSeries;
   // Each label of each axis drawn (also DrawAxisAt copies); text arrives
   // formatted with the axis' AxisValuesFormat. Series is null, index -1.
   // The axis tells which copy (AxisPixelPos, LabelsPixelPos) and which label
