@@ -128,11 +128,4 @@ BENCHMARK(BM_PlainPolyline)->Args({1920, 1080})->Args({3840, 2160})->ComputeStat
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+#include "offscreen_main.h"

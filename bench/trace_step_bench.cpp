@@ -84,11 +84,4 @@ BENCHMARK(BM_WindowFullRepaint)->ComputeStatistics("min", Least)->Unit(benchmark
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+#include "offscreen_main.h"

@@ -1,0 +1,15 @@
+#pragma once
+// The main() of a benchmark program that needs widgets: a QApplication on
+// the offscreen platform around the benchmarks. Included once, at the end.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
