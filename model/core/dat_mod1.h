@@ -3,7 +3,9 @@
 // reference instead of reading globals, so tests can run several models.
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "model/core/grid_point.h"
 #include "model/core/results.h"
 #include "model/core/sample_store.h"
 #include "model/core/settings.h"
@@ -51,6 +53,7 @@ struct DatMod1 {
   // The processing file's text during a run; its storage is kept for the
   // next run unless it is large.
   std::string ProcessingText;
+  std::vector<GridPoint> GridPoints;  // the run's grid points, storage kept likewise
   ModelUi* ui = nullptr;
 
   // Everything a run reads or writes back to the state of a freshly started

@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <exception>
 #include <memory>
+#include <vector>
 #include <string_view>
 
 #include "common/decimal_format.h"
@@ -224,7 +226,21 @@ void RunProcessing(DatMod1& d) {
   // oscillogram's own temporary file; the records stay in memory.
   const std::unique_ptr<AtomicFile> osc = CreateOscillogram(d.BaseName + ".31");
   d.algo.AuxCurrent = 0;
-  ResampleText(text, d.ProcessingFileName, [&d](const GridPoint& p) { ProcessGridPoint(d, p); });
+  // The whole file is resampled first and the points are stepped after it:
+  // each loop keeps its own code and data in the caches. The outcome is the
+  // same as stepping each point as it comes: the points before a reading
+  // error are stepped before that error is raised, and a fault in a step is
+  // raised before anything read after its point could matter.
+  std::vector<GridPoint>& points = d.GridPoints;
+  points.clear();
+  std::exception_ptr readError;
+  try {
+    ResampleText(text, d.ProcessingFileName, [&points](const GridPoint& p) { points.push_back(p); });
+  } catch (...) {
+    readError = std::current_exception();
+  }
+  for (const GridPoint& p : points) ProcessGridPoint(d, p);
+  if (readError) std::rethrow_exception(readError);
   WriteOscillogramFile(d, *osc);
 
   if (d.RunStatus == 1) d.RunStatus = 0;

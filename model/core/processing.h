@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/core/grid_point.h"
+
 namespace kv {
 struct DatMod1;
 
@@ -23,17 +25,6 @@ inline constexpr std::int64_t kMaxSamples = 65535;
 class SampleLimitError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
-};
-
-// The inputs of one grid point, scaled (Uph = column 2 / sqrt 3, I = column 3,
-// Pa = -column 4 / 3, Qa = -column 5 / 3).
-struct GridPoint {
-  double SampleTime = 0;
-  float Uph = 0;
-  float I = 0;
-  float Pa = 0;
-  float Qa = 0;
-  char LineMarker = ' ';
 };
 
 // Reads a processing file's text line by line and resamples it onto the

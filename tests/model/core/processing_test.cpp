@@ -256,6 +256,17 @@ TEST_F(Run, FailedRunLeavesNoTemporaryFile) {
   }
 }
 
+// The file is resampled whole before the points are stepped; the errors come
+// in the order of the file all the same.
+TEST_F(Run, ErrorsComeInTheOrderOfTheFile) {
+  Write("fault.txt", " 0 100 1 2 3\n 0.02 3e38 3e38 3e38 3e38\n 0.04 1OO 1 2 3\n");
+  EXPECT_THROW(RunOn("fault.txt"), FpError);  // the step of the second line, before the bad number
+  EXPECT_EQ(d.SampleCount, 1);
+  Write("bad.txt", " 0 100 1 2 3\n 0.02 100 1 2 3\n 0.04 1OO 1 2 3\n 0.06 3e38 3e38 3e38 3e38\n");
+  EXPECT_EQ(runcore_test::Thrown([&] { RunOn("bad.txt"); }).rfind("106 ", 0), 0u);
+  EXPECT_EQ(d.SampleCount, 2);  // the points before the bad number were stepped
+}
+
 namespace {
 
 // Makes `dir` refuse new files (or take them again): the immutable flag for
