@@ -88,11 +88,7 @@ std::uint8_t ChosenFile::TypeCodeOfSum(std::size_t i) const {
   return s >= 1 && s <= kSectionCount ? Sections[s - 1u].typeCode : 0;
 }
 
-std::string ChosenFile::Caption(std::uint8_t typeCode) const {
-  for (const TOscQuantity& q : Quantities)
-    if (q.code == typeCode) return QuantityNameToUtf8(q) + "," + QuantityUnitToUtf8(q);
-  return {};
-}
+std::string ChosenFile::Caption(std::uint8_t typeCode) const { return QuantityCaption(Quantities, typeCode); }
 
 std::array<TOscQuantity, kQuantityCount> ResultQuantities() {
   struct Entry {

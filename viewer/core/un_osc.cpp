@@ -162,11 +162,13 @@ void OscReader::NextOscSample() {
   for (unsigned a = 0; a < OscHeader.C; ++a) OscCurValues[a] = p[a * kOscChunkPoints];
 }
 
-std::string QuantityCaption(const OscReader& r, std::uint8_t typeCode) {
-  for (const TOscQuantity& q : r.OscQuantities) {
+std::string QuantityCaption(const std::array<TOscQuantity, kQuantityCount>& table, std::uint8_t typeCode) {
+  for (const TOscQuantity& q : table) {
     if (q.code == typeCode) return QuantityNameToUtf8(q) + "," + QuantityUnitToUtf8(q);
   }
   return {};
 }
+
+std::string QuantityCaption(const OscReader& r, std::uint8_t typeCode) { return QuantityCaption(r.OscQuantities, typeCode); }
 
 }  // namespace kv

@@ -115,6 +115,7 @@ class OscReader {
 
 // "name,unit" of the first quantity entry whose code is `typeCode`, with NUL
 // and blank bytes left out wherever they stand; empty when no entry has it.
+std::string QuantityCaption(const std::array<osc31::TOscQuantity, osc31::kQuantityCount>& table, std::uint8_t typeCode);
 std::string QuantityCaption(const OscReader& r, std::uint8_t typeCode);
 
 }  // namespace kv
