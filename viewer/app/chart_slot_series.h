@@ -13,10 +13,7 @@ class ChartSlotSeries final : public kv::SlotSeries {
   ChartSlotSeries(kv::ChartSeries* line, kv::ChartSeries* marks) : line_(line), marks_(marks) {}
 
   void AddXY(double x, double y) override { line_->AddPoint(x, y); }
-  void TransformY(double mul, double add, double div) override {
-    const int n = line_->PointCount();
-    for (int i = 0; i < n; ++i) line_->SetPointY(i, (line_->PointY(i) * mul + add) / div);
-  }
+  void TransformY(double mul, double add, double div) override { line_->TransformY(mul, add, div); }
   double SeriesMinY() const override { return line_->SeriesMinY(); }
   double SeriesMaxY() const override { return line_->SeriesMaxY(); }
   double SeriesMaxX() const override { return line_->SeriesMaxX(); }

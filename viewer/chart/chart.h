@@ -67,6 +67,8 @@ class ChartSeries {
   double PointX(int i) const;
   double PointY(int i) const;
   void SetPointY(int i, double y);
+  // Every point: y := (y * mul + add) / div, as SetPointY of each would.
+  void TransformY(double mul, double add, double div);
   void Reserve(int n);
   // Pixel x of point i on the bottom axis.
   int PointPixelX(int i) const;

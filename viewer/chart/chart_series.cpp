@@ -127,6 +127,13 @@ void ChartSeries::SetPointY(int i, double y) {
   chart_->Invalidate(true);
 }
 
+void ChartSeries::TransformY(double mul, double add, double div) {
+  if (ys_.empty()) return;
+  for (double& y : ys_) y = (y * mul + add) / div;
+  ext_.valid = false;
+  chart_->Invalidate(true);
+}
+
 int ChartSeries::PointPixelX(int i) const { return chart_->BottomAxis().ValueToPixel(PointX(i)); }
 
 const ChartSeries::Extremes& ChartSeries::Ext() const {

@@ -478,6 +478,9 @@ TEST_F(ChartTest, PointsKeepAscendingTime) {
   s->SetPointY(1, -1);  // by index in time order
   EXPECT_EQ(s->PointY(1), -1);
   EXPECT_EQ(s->SeriesMinY(), -1);
+  s->TransformY(2, 1, 4);  // every point rewritten, the extremes with them
+  EXPECT_EQ(s->PointY(1), -0.25);
+  EXPECT_EQ(s->SeriesMaxY(), 2.25);
   s->AddPoint(0.5, 0.5);  // a later point out of order finds its place too
   EXPECT_EQ(s->PointX(1), 0.5);
 
