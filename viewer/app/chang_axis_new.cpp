@@ -377,6 +377,7 @@ void TFormAxis::DeleteFactorClick() {
   if (top < 0) return;
   choice_->DeleteRows(top, bottom);
   ShowLists();
+  ShowReleased();
   ShowRows();
 }
 
@@ -384,7 +385,14 @@ void TFormAxis::DeleteAllClick() {
   ListLeftAxis->setCurrentCell(0, 1);
   choice_->DeleteAll();
   ShowLists();
+  ShowReleased();
   ShowRows();
+}
+
+void TFormAxis::ShowReleased() {
+  if (choice_->ReleasedItem() < 0) return;
+  QListWidget* l = choice_->ReleasedList() == kv::PickList::Factors ? FactorList : ListOfSum;
+  l->setCurrentRow(choice_->ReleasedItem());
 }
 
 void TFormAxis::ButtonOKClick() { hide(); }

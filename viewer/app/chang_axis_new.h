@@ -89,6 +89,7 @@ class TFormAxis : public QDialog {
   void ShowFile();
   void ShowLists();
   void ShowRows();
+  void ShowReleased();  // the item a deletion released becomes the selected one
   void ApplyAxes(const kv::ChartAxesSettings& a);
 
   TFormGraph* graph_;

@@ -152,12 +152,15 @@ void PhenomenaChoice::RemoveSlot(int slot) {
   if (o.generation == generation_ && o.item >= 0 && o.item < static_cast<int>(items.size())) {
     items[static_cast<std::size_t>(o.item)].State = ItemState::Unchecked;
     items[static_cast<std::size_t>(o.item)].Enabled = true;
+    releasedList_ = o.list;
+    releasedItem_ = o.item;
   }
   LeaveTypeGroup(graph_, series_, slot);
   if (ApplyAxes) ApplyAxes(AxesAfterRemoval(graph_));
 }
 
 void PhenomenaChoice::DeleteRows(int top, int bottom) {
+  releasedItem_ = -1;
   if (bottom < top || top < 0) return;
   for (int pass = top; pass <= bottom; ++pass) {
     if (top >= graph_.FShownRows) continue;
@@ -172,7 +175,16 @@ void PhenomenaChoice::DeleteRows(int top, int bottom) {
 }
 
 void PhenomenaChoice::DeleteAll() {
-  for (int pass = 0; pass < kSlotCount; ++pass) DeleteRows(0, 0);
+  releasedItem_ = -1;
+  for (int pass = 0; pass < kSlotCount && graph_.FShownRows > 0; ++pass) {
+    const int released = releasedItem_;
+    const PickList list = releasedList_;
+    DeleteRows(0, 0);
+    if (releasedItem_ < 0) {
+      releasedItem_ = released;
+      releasedList_ = list;
+    }
+  }
 }
 
 }  // namespace kv

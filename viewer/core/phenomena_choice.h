@@ -73,6 +73,10 @@ class PhenomenaChoice {
   bool DeleteEnabled() const { return graph_.FShownRows > 0; }
 
   const std::array<ShownRow, kSlotCount>& Rows() const { return rows_; }
+  // The item the last deletion released (it becomes the list's selected
+  // item); -1 when it released none.
+  PickList ReleasedList() const { return releasedList_; }
+  int ReleasedItem() const { return releasedItem_; }
 
  private:
   struct SlotOrigin {
@@ -93,6 +97,8 @@ class PhenomenaChoice {
   SlotSeriesSet series_;
   ChosenFile chosen_;
   long generation_ = 0;
+  PickList releasedList_ = PickList::Factors;
+  int releasedItem_ = -1;
   std::vector<PickItem> factors_, sums_;
   std::array<ShownRow, kSlotCount> rows_{};
   std::array<SlotOrigin, kSlotCount> origin_{};

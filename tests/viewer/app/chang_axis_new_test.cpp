@@ -242,6 +242,7 @@ TEST_F(AxisDialog, DeletingARangeOfRowsAndEverything) {
   EXPECT_EQ(Cell(2, 0), "3");
   EXPECT_EQ(a->FactorList->item(1)->checkState(), Qt::Unchecked);
   EXPECT_TRUE(a->FactorList->item(1)->flags() & Qt::ItemIsEnabled);
+  EXPECT_EQ(a->FactorList->currentRow(), 2);  // the last item released
   EXPECT_FALSE(FormGraph->Series[1]->Active());
 
   a->DeleteAll->click();
