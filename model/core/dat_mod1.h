@@ -20,7 +20,9 @@ class ModelUi {
   virtual void Warning(const std::string& textUtf8) = 0;
 };
 
-struct DatMod1 {
+// The grid point being processed is the state's own base: SampleTime, Uph,
+// I, Pa, Qa and LineMarker.
+struct DatMod1 : GridPoint {
   // Window state.
   bool SettingsOpened = false;
   bool ProcessingOpened = false;
@@ -33,13 +35,6 @@ struct DatMod1 {
   std::string IoMessage;
   std::string BaseName;
 
-  // Inputs of the sample being processed.
-  double SampleTime = 0;
-  float Uph = 0;
-  float I = 0;
-  float Pa = 0;
-  float Qa = 0;
-  char LineMarker = ' ';
   std::int64_t SampleCount = 0;  // sample records of this run
 
   TSettings settings;
@@ -62,9 +57,7 @@ struct DatMod1 {
   void ResetForRun() {
     IoMessage.clear();
     BaseName.clear();
-    SampleTime = 0;
-    Uph = I = Pa = Qa = 0;
-    LineMarker = ' ';
+    static_cast<GridPoint&>(*this) = GridPoint{};
     SampleCount = 0;
     settings = TSettings{};
     thr = TThresholds{};

@@ -130,12 +130,7 @@ void ResampleText(std::string_view text, const std::string& name,
 }
 
 void ProcessGridPoint(DatMod1& d, const GridPoint& p) {
-  d.SampleTime = p.SampleTime;
-  d.Uph = p.Uph;
-  d.I = p.I;
-  d.Pa = p.Pa;
-  d.Qa = p.Qa;
-  d.LineMarker = p.LineMarker;
+  static_cast<GridPoint&>(d) = p;
   ProcessSample(d);
 }
 

@@ -10,22 +10,29 @@
 
 namespace vistrel_test {
 
+inline void EnsureApplication() {
+  static int argc = 1;
+  static char arg0[] = "vistrel_test";
+  static char* argv[] = {arg0, nullptr};
+  if (!qApp) new QApplication(argc, argv);
+}
+
 class FormsTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char arg0[] = "vistrel_test";
-    static char* argv[] = {arg0, nullptr};
-    if (!qApp) new QApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { EnsureApplication(); }
   void SetUp() override {
-    vistrel::CreateForms();
-    w = FormGraph;
-    w->resize(900, 600);
+    MakeForms();
     w->show();
     QApplication::processEvents();
   }
   void TearDown() override { vistrel::DestroyForms(); }
+
+  // The windows created and the chart window sized, not yet shown.
+  void MakeForms() {
+    vistrel::CreateForms();
+    w = FormGraph;
+    w->resize(900, 600);
+  }
 
   TFormGraph* w = nullptr;
 };

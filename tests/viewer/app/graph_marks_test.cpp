@@ -26,12 +26,9 @@
 #include "viewer/app/tool_form.h"
 #include "viewer/app/vistrel_start.h"
 #include "viewer/chart/chart_output.h"
+#include "forms_fixture.h"
 
 namespace {
-
-int argc_ = 1;
-char arg0_[] = "graph_marks_test";
-char* argv_[] = {arg0_, nullptr};
 
 // Answers the colour dialog: records where it opened and what custom colours
 // it had, then confirms `answer` or cancels when it is invalid.
@@ -48,20 +45,8 @@ class FakeChooser : public vistrel::ColorChooser {
   std::vector<QColor> openedAt, customSeen;
 };
 
-class Marks : public ::testing::Test {
+class Marks : public vistrel_test::FormsTest {
  protected:
-  static void SetUpTestSuite() {
-    if (!qApp) new QApplication(argc_, argv_);
-  }
-  void SetUp() override {
-    vistrel::CreateForms();
-    w = FormGraph;
-    w->resize(900, 600);
-    w->show();
-    QApplication::processEvents();
-  }
-  void TearDown() override { vistrel::DestroyForms(); }
-
   // A phenomenon of `points` samples 0.01 s apart in `slot`, the next row.
   void Show(int slot, int points, const char* name = "Uф") {
     kv::LineSeries* s = w->Series[slot];
@@ -94,8 +79,6 @@ class Marks : public ::testing::Test {
     for (int i : indices) r.emplace_back(w->Series[slot]->PointX(i), w->Series[slot]->PointY(i));
     return r;
   }
-
-  TFormGraph* w = nullptr;
 };
 
 TEST_F(Marks, FigureMarkersFollowTheVisiblePointsAndVanishWhenSwitchedOff) {

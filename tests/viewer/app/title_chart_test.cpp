@@ -24,12 +24,9 @@
 #include "viewer/app/graph_mode.h"
 #include "viewer/app/title_chart.h"
 #include "viewer/app/vistrel_start.h"
+#include "forms_fixture.h"
 
 namespace {
-
-int argc_ = 1;
-char arg0_[] = "title_chart_test";
-char* argv_[] = {arg0_, nullptr};
 
 using vistrel::TextFont;
 
@@ -76,15 +73,11 @@ void Type(QWidget* w, const QString& text) {
   }
 }
 
-class Titles : public ::testing::Test {
+// The chart window is left hidden until a test shows it.
+class Titles : public vistrel_test::FormsTest {
  protected:
-  static void SetUpTestSuite() {
-    if (!qApp) new QApplication(argc_, argv_);
-  }
   void SetUp() override {
-    vistrel::CreateForms();
-    w = FormGraph;
-    w->resize(900, 600);
+    MakeForms();
     w->FontChooser = &chooser;
     w->ExecModal = [this](QDialog& d) {
       ++opened;
@@ -100,7 +93,6 @@ class Titles : public ::testing::Test {
       return 0;
     };
   }
-  void TearDown() override { vistrel::DestroyForms(); }
 
   // Phenomena in slots 0 and 2 (groups "U,кВ" and "I,кА") and 5 (group 0).
   void ShowThree() {
@@ -138,7 +130,6 @@ class Titles : public ::testing::Test {
     t.Button1->click();
   }
 
-  TFormGraph* w = nullptr;
   FakeChooser chooser;
   int opened = 0;
   std::function<void(TFormTitle&)> onTitle;
@@ -479,7 +470,7 @@ TEST_F(Titles, InsertButtonStaysOffForAFieldThatWasEmpty) {
 // ---- caret kept across focus changes
 
 TEST(CmbBox, RemembersTheCaretWhenItLosesTheFocus) {
-  if (!qApp) new QApplication(argc_, argv_);
+  vistrel_test::EnsureApplication();
   TCmbBox box;
   EXPECT_EQ(box.FSavedSelStart, 0);
   box.addItem("abcdef");
