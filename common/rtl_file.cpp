@@ -4,6 +4,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <dirent.h>
+#include <fcntl.h>
+#include <random>
+#include <string_view>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -159,29 +164,93 @@ std::string ReadWholeFile(const std::string& path) {
   return out;
 }
 
+namespace {
+
+constexpr std::size_t kTempSuffix = 6;  // as mkstemp's XXXXXX
+
+bool IsAsciiAlnum(char c) { return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z'); }
+
+// Removes the temporaries named `prefix` + 6 letters or digits in `dir` that
+// no live writer holds locked: they are what a killed run left behind.
+void RemoveStaleTemporaries(const std::string& dir, const std::string& prefix) {
+  DIR* d = opendir(dir.c_str());
+  if (!d) return;
+  const int dfd = dirfd(d);
+  while (const dirent* e = readdir(d)) {
+    const std::string_view name(e->d_name);
+    if (name.size() != prefix.size() + kTempSuffix || !name.starts_with(prefix) ||
+        !std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(), IsAsciiAlnum))
+      continue;
+    const int fd = openat(dfd, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat held {}, named {};
+    if (fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == geteuid() &&
+        flock(fd, LOCK_EX | LOCK_NB) == 0 && fstatat(dfd, e->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        named.st_ino == held.st_ino && named.st_dev == held.st_dev)
+      unlinkat(dfd, e->d_name, 0);
+    ::close(fd);
+  }
+  closedir(d);
+}
+
+}  // namespace
+
 AtomicFile::AtomicFile(const std::string& path) : path_(path) {
   namespace fs = std::filesystem;
   const fs::path target(path);
   const fs::path dir = target.parent_path();
-  tmp_ = (dir.empty() ? fs::path(".") : dir).string() + "/." + target.filename().string() + ".XXXXXX";
-  errno = 0;
-  fd_ = mkstemp(tmp_.data());
-  if (fd_ < 0) throw IoError(IoCodeFromErrno(errno), path);
+  const std::string folder = (dir.empty() ? fs::path(".") : dir).string();
+  tmpPrefix_ = folder + "/." + target.filename().string() + ".";
+  RemoveStaleTemporaries(folder, "." + target.filename().string() + ".");
+  // The unnamed file is linked in through /proc; without it, a named one.
+  if (::access("/proc/self/fd", X_OK) == 0) {
+    fd_ = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (fd_ >= 0) return;
+  }
+  openNamed();
 }
 
-AtomicFile::~AtomicFile() {
-  if (fd_ >= 0) {
-    ::close(fd_);
-    ::unlink(tmp_.c_str());
+void AtomicFile::openNamed() {
+  tmp_ = tmpPrefix_ + std::string(kTempSuffix, 'X');
+  errno = 0;
+  fd_ = mkostemp(tmp_.data(), O_CLOEXEC);
+  if (fd_ < 0) {
+    const int err = errno;
+    tmp_.clear();
+    throw IoError(IoCodeFromErrno(err), path_);
   }
+  // Held until this process ends: tells a live temporary from a stale one.
+  flock(fd_, LOCK_EX | LOCK_NB);
+}
+
+void AtomicFile::giveName() {
+  flock(fd_, LOCK_EX | LOCK_NB);  // locked before it can be seen
+  const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+  static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = tmpPrefix_;
+    for (std::size_t k = 0; k < kTempSuffix; ++k) name += kChars[random() % (sizeof kChars - 1)];
+    if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      tmp_ = std::move(name);
+      return;
+    }
+    if (errno != EEXIST) fail(errno);
+  }
+  fail(EEXIST);
+}
+
+AtomicFile::~AtomicFile() { discard(); }
+
+void AtomicFile::discard() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!tmp_.empty()) ::unlink(tmp_.c_str());
+  tmp_.clear();
 }
 
 void AtomicFile::fail(int err) {
-  if (fd_ >= 0) {
-    ::close(fd_);
-    ::unlink(tmp_.c_str());
-    fd_ = -1;
-  }
+  discard();
   throw IoError(err == ENOSPC ? kDiskFull : IoCodeFromErrno(err), path_);
 }
 
@@ -207,18 +276,13 @@ void AtomicFile::commit() {
   const mode_t mask = umask(0);
   umask(mask);
   fchmod(fd_, 0666 & ~mask);
-  if (::close(fd_) != 0) {
-    const int err = errno;
-    fd_ = -1;
-    ::unlink(tmp_.c_str());
-    throw IoError(err == ENOSPC ? kDiskFull : IoCodeFromErrno(err), path_);
-  }
+  if (tmp_.empty()) giveName();
+  // Renamed while still open and locked, so that no other writer takes the
+  // named temporary for a stale one; the bytes are on the disk already.
+  if (std::rename(tmp_.c_str(), path_.c_str()) != 0) fail(errno);
+  tmp_.clear();
+  ::close(fd_);
   fd_ = -1;
-  if (std::rename(tmp_.c_str(), path_.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(tmp_.c_str());
-    throw IoError(IoCodeFromErrno(err), path_);
-  }
 }
 
 void WriteFileAtomically(const std::string& path, const std::string& bytes) {

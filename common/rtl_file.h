@@ -57,10 +57,13 @@ bool FileExists(const std::string& path);
 
 // Reads a whole file into a string (binary); throws IoError.
 std::string ReadWholeFile(const std::string& path);
-// A file written under a temporary name in the folder of `path` and renamed
-// over `path` only by commit(), after its bytes are on the disk; until then
-// an existing file of that name stays as it was. Destroyed without a commit,
-// it leaves nothing behind.
+// A file written beside `path` and put in its place by commit(), whole and
+// on the disk; until then an existing file of that name stays as it was.
+// The bytes go into an unnamed file of the folder, of which a killed process
+// leaves nothing; it is named only for the rename. Where the file system has
+// no unnamed files, into a hidden ".<name>.XXXXXX" that its writer keeps
+// locked; each new AtomicFile of `path` removes those whose writer has died.
+// Destroyed without a commit, it leaves nothing behind.
 class AtomicFile {
  public:
   // Creates the temporary file; throws IoError when the folder does not take
@@ -76,8 +79,12 @@ class AtomicFile {
 
  private:
   [[noreturn]] void fail(int err);
+  void discard();
+  void openNamed();
+  void giveName();
   std::string path_;
-  std::string tmp_;
+  std::string tmpPrefix_;  // folder and ".<name>." of the temporaries
+  std::string tmp_;        // the temporary's name; empty while it has none
   int fd_ = -1;
 };
 

@@ -157,14 +157,28 @@ bool ParseInteger(std::string_view token, std::int64_t& out) {
 NumberTokenizer::NumberTokenizer(std::string_view text, std::string name)
     : text_(text), name_(std::move(name)), contentEnd_(text.size()) {
   while (contentEnd_ > 0 && IsLowCode(text_[contentEnd_ - 1])) --contentEnd_;
+  if (text_.find('\n') == std::string_view::npos) lineEnd_ = '\r';
+}
+
+bool NumberTokenizer::skipToToken() {
+  for (;;) {
+    while (pos_ < contentEnd_ && IsSeparator(text_[pos_])) ++pos_;
+    if (pos_ < contentEnd_ && !IsLowCode(text_[pos_])) return true;
+    if (pos_ >= contentEnd_) {
+      pos_ = text_.size();
+      return false;
+    }
+    // Control bytes: blank when they stand alone (the content ends with a
+    // byte above 32, so the run always ends before the content does).
+    std::size_t e = pos_;
+    while (IsLowCode(text_[e]) && !IsSeparator(text_[e])) ++e;
+    if (!IsSeparator(text_[e])) return true;  // glued to the characters that follow
+    pos_ = e;
+  }
 }
 
 std::string_view NumberTokenizer::nextToken() {
-  while (pos_ < contentEnd_ && IsSeparator(text_[pos_])) ++pos_;
-  if (pos_ >= contentEnd_) {
-    pos_ = text_.size();
-    return {};
-  }
+  if (!skipToToken()) return {};
   std::size_t start = pos_;
   while (pos_ < contentEnd_ && !IsSeparator(text_[pos_])) ++pos_;
   return text_.substr(start, pos_ - start);
@@ -178,10 +192,8 @@ void NumberTokenizer::throwBadNumber(std::string_view token) const {
 
 long double NumberTokenizer::readReal() {
   while (pos_ < contentEnd_ && IsSeparator(text_[pos_])) ++pos_;
-  if (pos_ >= contentEnd_) {
-    pos_ = text_.size();
-    return 0.0L;
-  }
+  if (pos_ >= contentEnd_ || IsLowCode(text_[pos_])) [[unlikely]]
+    if (!skipToToken()) return 0.0L;
   const char* const start = text_.data() + pos_;
   const char* const end = text_.data() + contentEnd_;
   const char* q = start;
@@ -212,17 +224,17 @@ std::int64_t NumberTokenizer::readInteger() {
 }
 
 void NumberTokenizer::skipLine() {
-  while (pos_ < text_.size() && text_[pos_] != '\n' && text_[pos_] != '\r') ++pos_;
-  if (pos_ < text_.size() && text_[pos_] == '\r') ++pos_;
-  if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+  // A plain loop: the rest of a line is mostly its line end alone.
+  while (pos_ < text_.size() && text_[pos_] != lineEnd_) ++pos_;
+  if (pos_ < text_.size()) ++pos_;
 }
 
 std::string NumberTokenizer::readLine() {
-  std::size_t start = pos_;
-  while (pos_ < text_.size() && text_[pos_] != '\n' && text_[pos_] != '\r') ++pos_;
-  std::string line(text_.substr(start, pos_ - start));
-  skipLine();
-  return line;
+  const std::size_t start = pos_;
+  std::size_t e = std::min(text_.find(lineEnd_, pos_), text_.size());
+  pos_ = e == text_.size() ? e : e + 1;
+  while (e > start && text_[e - 1] == '\r') --e;
+  return std::string(text_.substr(start, e - start));
 }
 
 char NumberTokenizer::readChar() {
@@ -232,7 +244,7 @@ char NumberTokenizer::readChar() {
 
 std::size_t NumberTokenizer::lineNumber() const {
   std::size_t end = std::min(pos_, text_.size());
-  return 1 + static_cast<std::size_t>(std::count(text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
+  return 1 + static_cast<std::size_t>(std::count(text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(end), lineEnd_));
 }
 
 }  // namespace kv

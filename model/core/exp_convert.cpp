@@ -114,7 +114,7 @@ bool ConvertExpStream(std::string_view input, const std::function<void(std::stri
   constexpr std::size_t kPiece = std::size_t{1} << 20;
   std::string out;
   std::size_t lineNo = 0;
-  NumberTokenizer lines(input);  // its lines end at LF, CR LF or CR
+  NumberTokenizer lines(input);  // its lines end at LF (CR only in a file without any LF)
   std::string converted;
   while (!lines.eof()) {
     const std::string line = lines.readLine();

@@ -65,7 +65,8 @@ MemoExcerpt ReadMemoExcerpt(const std::string& path, const MemoLimits& limits) {
 std::string MemoPartialNotice(const MemoExcerpt& e, const MemoLimits& limits) {
   // Short lines: the memo is narrow, and the notice must read without scrolling.
   std::string text = "[";
-  if (e.cutAtEnd) text += "Показано только начало файла:\n " + SizeText(limits.bytes) + " из " + SizeText(e.fileSize) + ".\n ";
+  // The amount is what the memo holds: with long lines cut, less than the limit read.
+  if (e.cutAtEnd) text += "Показано только начало файла:\n " + SizeText(e.bytes.size()) + " из " + SizeText(e.fileSize) + ".\n ";
   if (e.linesCut)
     text += "Строки длиннее " + std::to_string(limits.lineBytes) + " знаков\n показаны не полностью.\n ";
   return text + "Обработка читает весь файл;\n сохранить его из этого окна нельзя.]";

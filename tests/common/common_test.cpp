@@ -25,12 +25,23 @@ TEST(Tokenizer, SkipsSeparatorsAndReadsZeroAtEnd) {
   EXPECT_TRUE(t.eof());
 }
 
-// A NUL or another control byte touching a number, or standing alone between
-// numbers, is a malformed number, never a separator.
-TEST(Tokenizer, ControlBytesAreNoSeparators) {
+// A control byte standing alone between numbers is a blank, as in the
+// runtime; one touching a number's characters makes that number malformed
+// instead of splitting it in two.
+TEST(Tokenizer, ControlBytesBlankAloneMalformedInANumber) {
+  for (const std::string& text : {" 1.0 \x1a 307.3"s, " 1.0 \0 307.3"s, " 1.0 \0\x1a\x01\t307.3"s}) {
+    NumberTokenizer t(text);
+    EXPECT_EQ(t.readReal(), 1.0L);
+    EXPECT_EQ(t.readReal(), 307.3L);
+  }
+  const std::string ctrlZLine = "5\n\x1a\n7";  // a line holding only Ctrl+Z
+  NumberTokenizer line(ctrlZLine);
+  EXPECT_EQ(line.readInteger(), 5);
+  line.skipLine();
+  EXPECT_EQ(line.readInteger(), 7);
   const std::pair<std::string, std::string> cases[] = {
-      {"0.0\0" "2"s, "\"0.0\\x002\""},
-      {"1 \0 2"s, "\"\\x00\""},
+      {"47\0" "2.15"s, "\"47\\x002.15\""},
+      {"0.0\0 2"s, "\"0.0\\x00\""},
       {"1\x01", "\"1\\x01\""},
       {"\x1a" "5", "\"\\x1A5\""},
   };
@@ -80,13 +91,31 @@ TEST(Tokenizer, DecimalPointWhateverTheLocale) {
   EXPECT_EQ(v, 0.5L);
 }
 
-TEST(Tokenizer, LinesWithCrLfAndLf) {
-  NumberTokenizer t("a b\r\nc\nd");
+// Lines end at LF; a CR not followed by LF is a blank within its line, but
+// a text without any LF ends its lines at CR.
+TEST(Tokenizer, LinesEndAtLfOrCrInACrOnlyText) {
+  NumberTokenizer t("a b\r\nc\rd\r\r\ne\nf");
   EXPECT_EQ(t.readLine(), "a b");
-  EXPECT_EQ(t.readLine(), "c");
+  EXPECT_EQ(t.readLine(), "c\rd");
   EXPECT_EQ(t.lineNumber(), 3u);
-  EXPECT_EQ(t.readLine(), "d");
+  EXPECT_EQ(t.readLine(), "e");
+  EXPECT_EQ(t.readLine(), "f");
   EXPECT_TRUE(t.eof());
+  NumberTokenizer skip("1 note\r 9\r\n2\n");
+  skip.readReal();
+  skip.skipLine();
+  EXPECT_EQ(skip.readReal(), 2.0L);
+
+  NumberTokenizer cr("1 a\r2 b\r\r1,5\r", "old.txt");
+  EXPECT_EQ(cr.readLine(), "1 a");
+  EXPECT_EQ(cr.readReal(), 2.0L);
+  cr.skipLine();
+  try {
+    cr.readReal();
+    ADD_FAILURE();
+  } catch (const IoError& e) {
+    EXPECT_NE(std::string(e.what()).find("old.txt, line 4"), std::string::npos) << e.what();
+  }
 }
 
 TEST(CodePage, RoundTripsCyrillic) {

@@ -423,14 +423,15 @@ TEST_F(ModelWindow, HugeFilesShowTheirBeginningAndSavingNeverCutsThem) {
   EXPECT_FALSE(w<QPlainTextEdit>("Memo1")->isReadOnly());
 }
 
-// With the window's own limits a line of 20 MB opens at once in little memory.
+// With the window's own limits a line of 20 MB opens at once in little
+// memory, and the notice says how much of it is shown.
 TEST_F(ModelWindow, LineOfTwentyMegabytesOpens) {
   WriteBytes(other + "/one.txt", "500 " + std::string(20 << 20, '7') + "\n2\n");
   openSettings(other + "/one.txt");
   const QString shown = w<QPlainTextEdit>("Memo1")->toPlainText();
   EXPECT_LT(shown.size(), 5000);
   EXPECT_TRUE(shown.endsWith(QString::fromUtf8("сохранить его из этого окна нельзя.]"))) << shown.right(80).toStdString();
-  EXPECT_TRUE(shown.contains(QString::fromUtf8("[Показано только начало файла:\n 8 МБ из 20 МБ.\n Строки длиннее 4096")));
+  EXPECT_TRUE(shown.contains(QString::fromUtf8("[Показано только начало файла:\n 4096 байт из 20 МБ.\n Строки длиннее 4096")));
 }
 
 }  // namespace

@@ -57,6 +57,9 @@ TEST(ExpText, LinesHeaderAndLayoutErrors) {
   const std::string crlf = "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n" + kLine + "\r\n\r\n   \r\n" + kLine.substr(0, kLine.size() - 1);
   ASSERT_TRUE(ConvertExpText(crlf, out));  // blank lines skipped, last separator absent
   EXPECT_EQ(out, kLineOut + "\n" + kLineOut + "\n");
+  // A CR not followed by LF ends no line: a header line may hold one, and CR CR LF ends a line.
+  ASSERT_TRUE(ConvertExpText("1\r1\n2\n3\n4\n5\n6\n7\r\r\n" + kLine + "\r\r\n", out));
+  EXPECT_EQ(out, kLineOut + "\n");
   std::size_t bad = 0;
   for (const char* line : {" .125E+02  .5E+00 -.25E-01  .10E+01 ",   // four numbers
                            " .125E+02  .5E+00 -.25E-01  .10E+01  .300E+0", " .1x5E+02  .5E+00 -.25E-01  .10E+01  .300E+02",

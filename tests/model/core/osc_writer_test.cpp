@@ -1,8 +1,15 @@
 // The ".31" oscillogram from the run's records and "parl".
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "common/io_error.h"
@@ -29,6 +36,25 @@ void Fill(DatMod1& d, unsigned n) {
     for (unsigned k = 0; k < 16; ++k) std::memcpy(&r.v[k], Value(k, i).data(), 4);
     d.Records.append(r);
   }
+}
+
+// The names in the current folder.
+std::set<std::string> Listed() {
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(".")) names.insert(e.path().filename().string());
+  return names;
+}
+
+// Writes the oscillogram and is killed in the middle: the file system lets
+// it write only 1 MB, and at the write that goes beyond it kills itself.
+[[noreturn]] void KilledWhileWriting(DatMod1& d) {
+  struct sigaction kill {};
+  kill.sa_handler = [](int) { std::raise(SIGKILL); };
+  sigaction(SIGXFSZ, &kill, nullptr);
+  const rlimit mb{1 << 20, 1 << 20};
+  setrlimit(RLIMIT_FSIZE, &mb);
+  WriteOscillogramFile(d);
+  std::_Exit(0);
 }
 
 std::string Pattern(std::size_t n) {
@@ -90,6 +116,42 @@ TEST_F(OscWriterTest, FailuresLeaveTheOldFileAlone) {
   fs::create_directory("run.31");  // cannot be replaced by a file
   EXPECT_NE(Fails(), 0);
   EXPECT_EQ(std::distance(fs::directory_iterator("."), {}), 2) << "parl and the folder: no temporary left";
+}
+
+// A run killed while it writes leaves the old file whole and nothing else;
+// the next write puts the new file in its place.
+TEST_F(OscWriterTest, KillDuringTheWriteLeavesNoTemporary) {
+  Write("parl", Pattern(1860));
+  Write("run.31", "old");
+  Fill(d, 65535);  // 4.2 MB
+  EXPECT_EXIT(KilledWhileWriting(d), testing::KilledBySignal(SIGKILL), "");
+  // A folder without unnamed files keeps the dead writer's temporary until the next write.
+  const int unnamed = open(".", O_TMPFILE | O_WRONLY, 0600);
+  if (unnamed >= 0) {
+    EXPECT_EQ(Listed(), (std::set<std::string>{"parl", "run.31"}));
+    close(unnamed);
+  }
+  EXPECT_EQ(ReadWholeFile("run.31"), "old");
+  WriteOscillogramFile(d);
+  EXPECT_EQ(Listed(), (std::set<std::string>{"parl", "run.31"}));
+  EXPECT_EQ(fs::file_size("run.31"), 104u + 64 * 65535 + 1860);
+}
+
+// A named temporary (where the file system has no unnamed files) that a
+// killed writer left is removed at the next write of its file; one a live
+// writer holds locked is kept, and so are other files.
+TEST_F(OscWriterTest, NextWriteRemovesTemporariesOfDeadWriters) {
+  Write("parl", Pattern(1860));
+  std::set<std::string> kept = {".run.31.live00", ".run.31.Ab12C", ".run.31.Ab-2Cd", ".old.31.Ab12Cd"};
+  for (const std::string& name : kept) Write(name, "x");
+  for (const char* name : {".run.31.Ab12Cd", ".run.31.zzzzzz"}) Write(name, "x");
+  kept.insert({"parl", "run.31"});
+  const int live = open(".run.31.live00", O_RDONLY);
+  ASSERT_EQ(flock(live, LOCK_EX), 0);
+  Fill(d, 4);
+  WriteOscillogramFile(d);
+  close(live);
+  EXPECT_EQ(Listed(), kept);
 }
 
 }  // namespace

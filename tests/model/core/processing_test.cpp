@@ -117,10 +117,22 @@ TEST(Resample, ColumnsLinesCommentsAndMarkers) {
   EXPECT_EQ(p[1].I, 2.0f);
   // No marker: the time loses its first character (10.5 reads as 0.5).
   EXPECT_EQ(Points("10.5 100 1 0 0\n").at(0).SampleTime, 0.5);
-  // CR LF lines read like LF lines.
-  p = Points(" 0 1 2 3 4\r\n 0.02 1 2 3 4\r\n");
+  // CR LF lines read like LF lines; a CR not followed by LF is a blank: in
+  // a comment, after the fifth number, or doubled before the LF.
+  for (const char* text : {" 0 1 2 3 4\r\n 0.02 1 2 3 4\r\n", "% note\r 1 2 3 4 5\r\n 0 1 2 3 4\r\n 0.02 1 2 3 4\r\n",
+                           " 0 1 2 3 4 note\r 9\n 0.02 1 2 3 4\n",
+                           "% c\r\r\n 0 1 2 3 4\r\r\n%\r\r\nn0.02 1 2 3 4\r\r\n% end\r\r\n"}) {
+    p = Points(text);
+    ASSERT_EQ(p.size(), 2u) << text;
+    EXPECT_EQ(std::make_tuple(p[0].SampleTime, p[1].SampleTime, p[1].I), std::make_tuple(0.0, 0.02, 2.0f)) << text;
+  }
+  EXPECT_EQ(p[1].LineMarker, 'n');
+  // A file without any LF keeps CR as its line end, and names its lines.
+  p = Points("% c\r 0 1 2 3 4\rn0.02 1 2 3 4\r");
   ASSERT_EQ(p.size(), 2u);
-  EXPECT_EQ(p[1].SampleTime, 0.02);
+  EXPECT_EQ(p[1].LineMarker, 'n');
+  EXPECT_NE(runcore_test::Thrown([] { Points(" 0 1 2 3 4\r% c\r 0.02 1OO 2 3 4\r"); }).find("run.txt, line 3"),
+            std::string::npos);
 }
 
 TEST(Resample, NumbersReadExactlyAsTheGeneralConversionOrFail) {
@@ -136,11 +148,14 @@ TEST(Resample, NumbersReadExactlyAsTheGeneralConversionOrFail) {
         << t;
   EXPECT_EQ(Points(" " + t64 + "5 0 0 0 0\n").at(0).SampleTime, 1e63);
   EXPECT_EQ(Points(" 0.5\t1.5\t2\t3\t4\n").at(0).I, 2.0f);
+  // A control byte standing alone between numbers is a blank.
+  const auto p = Points(" 0 1.0 \x1a 307.3 \0 4.1 5\n"s);
+  EXPECT_EQ(std::make_tuple(p.at(0).I, p.at(0).Pa), std::make_tuple(307.3f, static_cast<float>(-4.1f / 3.0L)));
 
   // Anything glued to a number is error 106 naming the line; so is a NUL or
-  // another control byte, inside a number or between two.
+  // another control byte inside a number or touching it.
   const std::string bads[] = {"1.5.3", "1e", "1e+", "+", ".", "1.5x", "--1", "1,5", "0.02 0.0\0" "2"s,
-                              "0.02 0.0 \0 2"s, "0.02\x01", "0.02 1\x1a"};
+                              "0.02 47\0" "2.15"s, "0.02\x01", "0.02 1\x1a"};
   for (const std::string& bad : bads) {
     const std::string e = runcore_test::Thrown([&] { Points(" 0 100 1 0 0\n " + bad + " 0 0 0 0\n"); });
     EXPECT_EQ(e.rfind("106 ", 0), 0u) << bad << ": " << e;

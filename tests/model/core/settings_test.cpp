@@ -1,6 +1,7 @@
 // Reading the 41 settings and deriving the thresholds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 
@@ -56,6 +57,11 @@ TEST(SettingsRead, FortyOneFieldsInOrderWhateverTheLayout) {
   std::string bare;
   for (const char* v : runcore_test::kSettingValues) bare += std::string(bare.empty() ? "" : "\n") + (v ? v : "60");
   EXPECT_EQ(Read(bare), want);
+  // A CR inside a comment is a blank, not a line end; so are a line holding
+  // only Ctrl+Z and a NUL standing alone before a value.
+  std::string odd = "\x1a\n" + With(9, std::string("\0 30", 4));
+  for (std::size_t pos = 0; (pos = odd.find("value", pos)) != std::string::npos; pos += 6) odd.replace(pos, 5, "val\rue");
+  EXPECT_EQ(Read(odd), want);
 
   // At the end of the file a missing value reads as 0.
   const TSettings forty = Read(ValidSettings().substr(0, ValidSettings().rfind("1   value 41")));
@@ -69,12 +75,15 @@ TEST(SettingsRead, ErrorsStopTheRead) {
   // line before the values is one.
   const std::pair<int, std::string> bad[] = {{3, "1,5"}, {3, "100kV"}, {3, "Unom"}, {9, "30.0"},
                                              {3, "--1"}, {3, "0x10"},  {1, "Уставки"}, {3, std::string("4\0" "0", 3)},
-                                             {9, std::string("3\0" "0", 3)}, {9, std::string("\0 30", 4)}};
-  for (auto [line, text] : bad) {
-    const std::string e = Thrown([&] { Read(With(line, text)); });
-    EXPECT_EQ(e.rfind("106 ", 0), 0u) << text << ": " << e;
-    EXPECT_NE(e.find("ust.txt, line " + std::to_string(line)), std::string::npos) << e;
-  }
+                                             {9, std::string("3\0" "0", 3)}};
+  for (auto [line, text] : bad)
+    for (bool crOnly : {false, true}) {  // old CR-only line ends name the same line
+      std::string file = With(line, text);
+      if (crOnly) std::replace(file.begin(), file.end(), '\n', '\r');
+      const std::string e = Thrown([&] { Read(file); });
+      EXPECT_EQ(e.rfind("106 ", 0), 0u) << text << ": " << e;
+      EXPECT_NE(e.find("ust.txt, line " + std::to_string(line)), std::string::npos) << e;
+    }
   // Values before the failing line are stored; those after it are not read.
   TSettings s;
   EXPECT_THROW(ReadSettingsText(s, With(5, "6O"), "u"), IoError);
