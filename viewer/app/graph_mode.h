@@ -6,6 +6,7 @@
 #include <QSpinBox>
 #include <QWidget>
 #include <array>
+#include <climits>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "viewer/chart/chart.h"
 #include "viewer/chart/chart_output.h"
 #include "viewer/core/edge_zoom.h"
+#include "viewer/core/group_axes.h"
 #include "viewer/core/graph_state.h"
 #include "viewer/core/trace_cursor.h"
 
@@ -163,6 +165,14 @@ class TFormGraph : public QWidget {
   // Group caption of the axis copy at pixel p, above or below the plot.
   void DrawGroupCaption(kv::ChartAxis& axis, int p, int group);
   bool FInAfterDraw = false;
+  // Rows that keep neighbouring captions apart, and where the rows stand.
+  std::vector<int> CaptionRows() const;
+  kv::CaptionRowsGeometry CaptionGeometry() const;
+  // Room for the captions' rows and for "t,c." after the time axis' end.
+  void Chart1LayoutRoom(kv::Chart::Room& room);
+  // "t,c." at the time axis' right end, clear of its last label.
+  void DrawTimeAxisText();
+  int FTimeLabelsRight = INT_MIN;  // right end of the time labels drawn in this pass
   // Time labels and read-out at the trace cursor.
   void WriteReadOut();
   void ConnectMarks();

@@ -6,6 +6,9 @@
 #include <QLabel>
 #include <QPainter>
 #include <QToolButton>
+#include <algorithm>
+#include <climits>
+#include <utility>
 
 #include "viewer/app/graph_mode.h"
 #include "viewer/app/tool_form.h"
@@ -21,6 +24,9 @@ const QString kNoValue = QStringLiteral("--");
 // Labels stand 10 pixels and the title 40 pixels left of an extra axis.
 constexpr int kLabelsOffset = 10;
 constexpr int kTitleOffset = 40;
+constexpr int kCaptionGap = 4;      // between captions on one row
+constexpr int kTimeTextGap = 4;     // between the last time label and "t,c."
+constexpr int kBelowLabelsGap = 2;  // between the time labels and captions below
 
 }  // namespace
 
@@ -28,13 +34,11 @@ void TFormGraph::Chart1GetAxisLabel(kv::ChartAxis& axis, QString& text) {
   kv::Chart& c = *Chart1;
   const QRect plot = c.PlotRect();
   if (&axis == &c.BottomAxis()) {
-    if (QPainter* p = c.Canvas()) {
-      p->save();
-      p->setPen(Qt::black);
-      const QFontMetrics fm(p->font());
-      p->drawText(QPoint(plot.right() - fm.horizontalAdvance(kTimeAxisText), axis.LabelsPixelPos() + fm.ascent()),
-                  kTimeAxisText);
-      p->restore();
+    // Where the chart writes this label (centred on its pixel): "t,c." keeps
+    // clear of the last one.
+    if (!text.isEmpty()) {
+      const int w = QFontMetrics(axis.LabelsFont()).horizontalAdvance(text);
+      FTimeLabelsRight = std::max(FTimeLabelsRight, axis.LabelPixelPos() - w / 2 + w + 1);
     }
     return;
   }
@@ -60,13 +64,64 @@ void TFormGraph::DrawGroupCaption(kv::ChartAxis& axis, int p, int group) {
   kv::Chart& c = *Chart1;
   QPainter* canvas = c.Canvas();
   if (!canvas) return;
-  const QRect plot = c.PlotRect();
   canvas->setFont(axis.TitleFont());
   canvas->setBrush(QBrush(c.Color(), Qt::SolidPattern));
   axis.SetTitleCaption(QString::fromStdString(Graph.TypeGroups[static_cast<std::size_t>(group)].Caption));
-  const int h = -axis.LabelsFont().pixelSize();  // the platform's negative font height
-  axis.DrawAxisTitleAt(p, kv::GroupCaptionY(plot.top(), plot.bottom(), h, FCaptionsBelow));
+  const std::vector<int> rows = CaptionRows();
+  const int row = static_cast<std::size_t>(group) < rows.size() ? rows[static_cast<std::size_t>(group)] : 0;
+  axis.DrawAxisTitleAt(p, kv::GroupCaptionRowY(CaptionGeometry(), FCaptionsBelow, row));
   axis.SetTitleCaption(QString());
+}
+
+std::vector<int> TFormGraph::CaptionRows() const {
+  const int groups = std::min<int>(Graph.TypeGroupCount, kv::kMaxTypeGroups);
+  const QFontMetrics fm(Chart1->LeftAxis().TitleFont());
+  std::vector<int> widths;
+  for (int k = 0; k < groups; ++k) {
+    const QString caption = QString::fromStdString(Graph.TypeGroups[static_cast<std::size_t>(k)].Caption);
+    widths.push_back(caption.isEmpty() ? 0 : fm.horizontalAdvance(caption) + 2);  // the box the caption fills
+  }
+  return kv::GroupCaptionRows(widths, kCaptionGap);
+}
+
+kv::CaptionRowsGeometry TFormGraph::CaptionGeometry() const {
+  const kv::Chart& c = *Chart1;
+  const QRect plot = c.PlotRect();
+  const QFontMetrics title(c.LeftAxis().TitleFont());
+  kv::CaptionRowsGeometry g;
+  g.T = plot.top();
+  g.B = plot.bottom();
+  g.fontHeight = -c.LeftAxis().LabelsFont().pixelSize();  // the platform's negative font height
+  g.height = title.height();
+  g.step = title.height() + 1;
+  g.freeBelow = c.BottomAxis().LabelsPixelPos() + QFontMetrics(c.BottomAxis().LabelsFont()).height() + kBelowLabelsGap;
+  return g;
+}
+
+void TFormGraph::Chart1LayoutRoom(kv::Chart::Room& room) {
+  kv::Chart& c = *Chart1;
+  room.right = QFontMetrics(c.BottomAxis().LabelsFont()).horizontalAdvance(kTimeAxisText) + kTimeTextGap;
+  const std::vector<int> rows = CaptionRows();
+  if (rows.empty()) return;
+  const int count = *std::max_element(rows.begin(), rows.end()) + 1;
+  if (FCaptionsBelow)
+    room.below = kBelowLabelsGap + kv::GroupCaptionRoom(CaptionGeometry(), true, count);
+  else
+    room.above = kv::GroupCaptionRoom(CaptionGeometry(), false, count);
+}
+
+void TFormGraph::DrawTimeAxisText() {
+  kv::Chart& c = *Chart1;
+  const int labelsRight = std::exchange(FTimeLabelsRight, INT_MIN);
+  QPainter* p = c.Canvas();
+  if (!p || labelsRight == INT_MIN) return;  // no time label, no "t,c." (as before)
+  p->save();
+  p->setFont(c.BottomAxis().LabelsFont());
+  p->setPen(Qt::black);
+  const QFontMetrics fm(p->font());
+  const int x = std::max(c.PlotRect().right() - fm.horizontalAdvance(kTimeAxisText), labelsRight + kTimeTextGap);
+  p->drawText(QPoint(x, c.BottomAxis().LabelsPixelPos() + fm.ascent()), kTimeAxisText);
+  p->restore();
 }
 
 void TFormGraph::DrawGroupAxes() {
@@ -74,6 +129,7 @@ void TFormGraph::DrawGroupAxes() {
   kv::ChartAxis &left = c.LeftAxis(), &bottom = c.BottomAxis();
   const QRect plot = c.PlotRect();
   const int L = plot.left(), W = plot.right() - plot.left();
+  DrawTimeAxisText();
 
   const int groups = std::min<int>(Graph.TypeGroupCount, kv::kMaxTypeGroups);
   FInAfterDraw = true;

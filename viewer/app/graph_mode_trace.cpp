@@ -36,6 +36,7 @@ void TFormGraph::WireMeasuring() {
     Chart1GetAxisLabel(axis, text);
   };
   c.OnAfterSeries = [this] { DrawGroupAxes(); };
+  c.OnLayoutRoom = [this](kv::Chart::Room& room) { Chart1LayoutRoom(room); };
   c.OnAfterDraw = [this] { Chart1AfterDraw(); };
   c.OnMouseMove = [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers, int x, int y) {
     Chart1MouseMove(buttons, x, y);

@@ -318,7 +318,21 @@ void Chart::RunAfterDraw(Pass& ps) {
   pass_ = nullptr;
 }
 
-void Chart::Render(QPainter& painter, QSize size) {
+QPen Chart::Pass::Patterned(const QPen& pen) const {
+  if (pen.style() == Qt::SolidLine || pen.style() == Qt::NoPen) return pen;
+  if (options.dashScale == 1 && !options.flatDashEnds) return pen;
+  QPen out = pen;
+  if (options.dashScale > 0 && Finite(options.dashScale) && options.dashScale != 1) {
+    QList<qreal> pattern = pen.dashPattern();
+    for (qreal& d : pattern) d *= options.dashScale;
+    out.setDashPattern(pattern);
+  }
+  // The screen writes a one-pixel dash exactly as long as its pattern.
+  if (options.flatDashEnds && pen.widthF() <= 1) out.setCapStyle(Qt::FlatCap);
+  return out;
+}
+
+void Chart::Render(QPainter& painter, QSize size, const RenderOptions& options) {
   // Geometry of another size must not leak into the screen's.
   const QRect savedPlot = plot_;
   const auto savedBoxes = legendBoxes_;
@@ -327,6 +341,7 @@ void Chart::Render(QPainter& painter, QSize size) {
   Pass ps;
   ps.p = &painter;
   ps.size = size;
+  ps.options = options;
   RenderBase(ps);
   RunAfterDraw(ps);
   if (keep) {

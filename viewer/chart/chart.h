@@ -308,6 +308,16 @@ class ChartLegend {
   int colorWidth_ = 30;
 };
 
+// How an output draws patterned lines (dash, dot ...) unlike the screen.
+struct RenderOptions {
+  // Patterns this many times as long: printing scales the chart to the
+  // page, and dashes keep their length on paper only if scaled back.
+  double dashScale = 1;
+  // Dashes of thin pens end flat: a vector device would add half the pen at
+  // each end and close the gaps that the screen shows.
+  bool flatDashEnds = false;
+};
+
 class Chart : public QWidget {
   Q_OBJECT
  public:
@@ -394,7 +404,7 @@ class Chart : public QWidget {
 
   // One complete paint pass at `size`, from (0, 0) of the painter. The same
   // routine draws the screen, printing and export.
-  void Render(QPainter& painter, QSize size);
+  void Render(QPainter& painter, QSize size, const RenderOptions& options = {});
 
   // Hooks (one handler each, as the caller assigns them).
   std::function<void()> OnAfterDraw;
@@ -418,6 +428,14 @@ class Chart : public QWidget {
   // Before each legend item is drawn: x of its text, y of its top, x of its
   // colour box.
   std::function<void(int index, int& x, int& y, int& xColor)> OnGetLegendPos;
+  // Room that hooks draw in around the plot, asked at every layout: pixels
+  // kept free above the plot's top (clear of the title's text), below the
+  // bottom axis' labels (clear of the legend and foot), and right of the
+  // bottom axis' end beyond half its last label.
+  struct Room {
+    int above = 0, below = 0, right = 0;
+  };
+  std::function<void(Room& room)> OnLayoutRoom;
   // Colour box of legend item `index` at the last layout (empty when none).
   QRect LegendColorRect(int index) const;
   std::function<void(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods, int x, int y)> OnMouseMove;

@@ -242,7 +242,7 @@ void Chart::DrawAxis(Pass& ps, ChartAxis& a, int labelsPos, int titlePos, int ax
   p.save();
   p.setRenderHint(QPainter::Antialiasing, false);
   if (grid) {
-    p.setPen(QPen(Qt::gray, 1, Qt::DotLine));
+    p.setPen(ps.Patterned(QPen(Qt::gray, 1, Qt::DotLine)));
     for (double v : values) {
       int px = a.ValueToPixel(v);
       if (a.horizontal_)

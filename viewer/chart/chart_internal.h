@@ -97,6 +97,9 @@ struct Chart::Pass {
   std::vector<Column> cols;       // scratch of the line drawing
   std::vector<QPointF> pts, run;
   chart_detail::Raster lines;     // line series not yet written
+  RenderOptions options;
+  // A patterned pen as this output draws it; other pens unchanged.
+  QPen Patterned(const QPen& pen) const;
 };
 
 }  // namespace kv

@@ -85,9 +85,16 @@ void Chart::Layout(Pass& ps) {
   const int mTop = std::lrint(H * 0.03), mBottom = std::lrint(H * 0.03), mRight = std::lrint(W * 0.03);
   const int mLeft = std::lrint(W * marginLeft_ / 100);
 
+  Room room;
+  if (OnLayoutRoom) OnLayoutRoom(room);
+
   int y = mTop;
   ps.titleTop = y;
-  if (title_.visible_ && !title_.text_.isEmpty()) y += QFontMetrics(title_.font_).height() * title_.text_.size() + 4;
+  int titleInk = 0;  // below the title's text, if it has any
+  if (title_.visible_ && !title_.text_.isEmpty()) {
+    y += QFontMetrics(title_.font_).height() * title_.text_.size() + 4;
+    if (std::any_of(title_.text_.begin(), title_.text_.end(), [](const QString& l) { return !l.isEmpty(); })) titleInk = y;
+  }
   int yb = H - mBottom;
   if (foot_.visible_ && !foot_.text_.isEmpty()) {
     ps.footTop = yb - QFontMetrics(foot_.font_).height() * foot_.text_.size();
@@ -153,9 +160,9 @@ void Chart::Layout(Pass& ps) {
   QFontMetrics lfm(left_.labelsFont_), bfm(bottom_.labelsFont_);
   int below = kTick + 2 + bfm.height();
   if (!bottom_.titleCaption_.isEmpty()) below += QFontMetrics(bottom_.titleFont_).height() + 2;
-  const int T = y + lfm.height() / 2 + 1;
+  const int T = std::max(y + lfm.height() / 2 + 1, titleInk + std::max(room.above, 0));
   const double cb = bottom_.positionPercent_ < 0 ? -bottom_.positionPercent_ / 100 : 0;
-  int B = static_cast<int>(std::floor((yb - below + cb * T) / (1 + cb)));
+  int B = static_cast<int>(std::floor((yb - below - std::max(room.below, 0) + cb * T) / (1 + cb)));
 
   // Left axis: labels and title left of its line, which may sit a
   // percentage of the plot width left of the plot.
@@ -164,7 +171,8 @@ void Chart::Layout(Pass& ps) {
   for (double v : LabelValues(left_.increment_, left_.curMin_, left_.curMax_, std::max(1, B - T), LabelSpacing(left_, B - T)))
     labelsW = std::max(labelsW, lfm.horizontalAdvance(ChartAxis::FormatFloat(left_.format_, v)));
   int titleW = left_.titleCaption_.isEmpty() ? 0 : QFontMetrics(left_.titleFont_).horizontalAdvance(left_.titleCaption_) + 4;
-  int R = W - std::max(mRight, bfm.horizontalAdvance(ChartAxis::FormatFloat(bottom_.format_, bottom_.curMax_)) / 2 + 2);
+  int R = W - std::max(mRight, bfm.horizontalAdvance(ChartAxis::FormatFloat(bottom_.format_, bottom_.curMax_)) / 2 + 2 +
+                                   std::max(room.right, 0));
   const double cl = left_.positionPercent_ < 0 ? -left_.positionPercent_ / 100 : 0;
   int L = static_cast<int>(std::ceil((mLeft + kLabelGap + labelsW + titleW + cl * R) / (1 + cl)));
   if (R <= L) R = L + 1;
@@ -213,7 +221,7 @@ void Chart::DrawLegend(Pass& ps) {
     if (OnGetLegendPos) OnGetLegendPos(static_cast<int>(i), x, y, xColor);
     const int mid = y + it.textRect.height() / 2;
     if (auto* line = dynamic_cast<LineSeries*>(it.s)) {
-      p.setPen(line->LinePen());
+      p.setPen(ps.Patterned(line->LinePen()));
       p.drawLine(xColor, mid, xColor + cw, mid);
     } else if (auto* pts = dynamic_cast<PointSeries*>(it.s)) {
       DrawPointer(p, pts->Style(), xColor + cw / 2, mid, pts->HorizSize(), pts->VertSize(), pts->SeriesColor());

@@ -28,15 +28,23 @@
 
 namespace kv {
 
-void PrintChart(Chart& chart, QPrinter& printer) {
+namespace {
+constexpr double kScreenDpi = 96;  // a chart pixel on the screen, as export takes it
+}  // namespace
+
+void PrintChart(Chart& chart, QPaintDevice& page) {
   QPainter p;
-  if (!p.begin(&printer)) return;
+  if (!p.begin(&page)) return;
   const QSize size = chart.size().expandedTo(QSize(1, 1));
-  const QRect page = p.viewport();
-  const double k = std::min(static_cast<double>(page.width()) / size.width(), static_cast<double>(page.height()) / size.height());
-  p.translate(page.left() + (page.width() - size.width() * k) / 2, page.top());
+  const QRect area = p.viewport();
+  const double k = std::min(static_cast<double>(area.width()) / size.width(), static_cast<double>(area.height()) / size.height());
+  p.translate(area.left() + (area.width() - size.width() * k) / 2, area.top());
   p.scale(k, k);
-  chart.Render(p, size);
+  // A chart pixel is k device pixels here, a screen pixel dpi / 96.
+  RenderOptions look;
+  if (k > 0 && page.logicalDpiX() > 0) look.dashScale = page.logicalDpiX() / kScreenDpi / k;
+  look.flatDashEnds = true;
+  chart.Render(p, size, look);
   p.end();
 }
 
@@ -80,7 +88,9 @@ bool Encode(Chart& chart, ExportFormat format, QIODevice& out) {
                                     QPageLayout::Portrait, QMarginsF()));
       QPainter p;
       if (!p.begin(&pdf)) return false;
-      chart.Render(p, size);
+      RenderOptions look;
+      look.flatDashEnds = true;
+      chart.Render(p, size, look);
       return p.end();
     }
   }

@@ -2,15 +2,17 @@
 // Printing and export of a chart through its one paint routine.
 #include <QString>
 
-class QPrinter;
+class QPaintDevice;
 class QWidget;
 
 namespace kv {
 
 class Chart;
 
-// Draws the chart on the printer's page, scaled to fit with its proportions.
-void PrintChart(Chart& chart, QPrinter& printer);
+// Draws the chart on a page (a printer's, the print preview's), scaled to
+// fit with its proportions; dashes and dots are as long on the page as on
+// the screen.
+void PrintChart(Chart& chart, QPaintDevice& page);
 // Modal print preview (QPrintPreviewDialog) of the chart.
 void ShowChartPrintPreview(Chart& chart, QWidget* parent);
 

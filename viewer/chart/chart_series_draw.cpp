@@ -244,7 +244,7 @@ void Chart::DrawLineSeries(Pass& ps, LineSeries& s) {
   // either; the painter's clip trims what a wide pen puts over the edge.
   p.save();
   p.setClipRect(QRect(plot_.topLeft(), plot_.bottomRight() + QPoint(1, 1)), Qt::IntersectClip);
-  p.setPen(pen);
+  p.setPen(ps.Patterned(pen));
   DrawClippedPolyline(p, out, QRectF(plot_.left(), plot_.top(), plot_.width() - 1, plot_.height() - 1), ps.run);
   p.restore();
 }

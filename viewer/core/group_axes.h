@@ -3,6 +3,7 @@
 // the plot, which group an axis copy's labels belong to, where the group
 // captions go and where the time axis stands on the plotted zero line.
 #include <optional>
+#include <vector>
 
 namespace kv {
 
@@ -29,6 +30,30 @@ AxisLabelOwner LabelOwner(int p, int L, int W, double positionPercent, int group
 // y of a group caption: two label-font heights above the plot top, or below
 // its bottom. fontHeight is negative (character height with a minus sign).
 int GroupCaptionY(int T, int B, int fontHeight, bool below);
+
+// Rows of the group captions, 0 nearest the plot. Caption k, widths[k]
+// pixels wide, is centred on its axis 45 k pixels left of the first; it
+// takes the first row where `gap` pixels part it from every caption there,
+// so neighbours too wide for the spacing alternate rows.
+std::vector<int> GroupCaptionRows(const std::vector<int>& widths, int gap);
+
+// Where the captions' rows stand: `height` of a caption's box, `step`
+// between rows, and below the plot the first pixel row free of the time
+// axis and its labels.
+struct CaptionRowsGeometry {
+  int T = 0, B = 0;
+  int fontHeight = 0;  // of the left axis' labels, negative
+  int height = 0, step = 0;
+  int freeBelow = 0;
+};
+// Centre y of a caption on `row`: row 0 where GroupCaptionY puts it (below
+// the plot, no higher than clear of the time axis' labels), each further
+// row a step away from the plot.
+int GroupCaptionRowY(const CaptionRowsGeometry& g, bool below, int row);
+// Pixels that `rows` rows of captions need above T, or below freeBelow
+// (where they stand unless the time axis lies inside the plot); only the
+// fonts and the step count, not where the plot is.
+int GroupCaptionRoom(const CaptionRowsGeometry& g, bool below, int rows);
 
 // The time axis' PositionPercent that puts it on the pixel row zeroPx of the
 // plotted zero; none when the plot has no height.

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <limits>
+#include <numeric>
 
 #include "tests/viewer/chart/chart_fixture.h"
 #include "viewer/chart/chart.h"
@@ -677,6 +678,60 @@ TEST_F(ChartTest, ExportsPngSvgAndPdfOfTheChartsSize) {
   EXPECT_FALSE(QFile::exists(ui.answer.fileName));
   // The screen's geometry is kept.
   EXPECT_EQ(chart.Image().size(), chart.size());
+}
+
+// A maximised chart printed across A4 at 300 dpi: a chart pixel becomes
+// 1.85 device pixels where a screen pixel is 3.125, so dashes drawn to the
+// chart's scale came out short, with their gaps closed by the pen's ends.
+// On the page each dash and gap is as long as on a 96-dpi screen.
+TEST_F(ChartTest, PrintedDashesAndDotsKeepTheirScreenLength) {
+  chart.resize(1900, 950);
+  chart.LeftAxis().FixAxisRange(-1, 1);
+  struct Line {
+    Qt::PenStyle style;
+    QColor color;
+    double y;
+    double on, off;  // screen pixels
+  };
+  const Line lines[] = {{Qt::DashLine, QColor(0, 0, 255), 0.5, 4, 2}, {Qt::DotLine, QColor(255, 0, 0), -0.5, 1, 2}};
+  for (const Line& l : lines) {
+    auto* s = chart.AddLineSeries();
+    s->AddPoint(0, l.y);
+    s->AddPoint(10, l.y);
+    s->SetLinePen(QPen(l.color, 1, l.style));
+  }
+  QImage page(3508, 2480, QImage::Format_RGB32);
+  page.setDotsPerMeterX(11811);  // 300 dpi
+  page.setDotsPerMeterY(11811);
+  page.fill(Qt::white);
+  PrintChart(chart, page);
+  const double k = 3508.0 / 1900, perScreenPixel = 300.0 / 96;
+  for (const Line& l : lines) {
+    SCOPED_TRACE(l.style);
+    // The page row through the middle of the line.
+    const int around = static_cast<int>(chart.LeftAxis().ValueToPixel(l.y) * k);
+    int row = -1, best = 0;
+    for (int y = around - 4; y <= around + 4; ++y) {
+      int n = 0;
+      for (int x = 0; x < page.width(); ++x) n += page.pixelColor(x, y) == l.color;
+      if (n > best) best = n, row = y;
+    }
+    ASSERT_GT(best, page.width() / 10);
+    // Along its middle: runs of ink and of gaps.
+    std::vector<int> runs[2];
+    int len = 0;
+    bool ink = false;
+    for (int x = page.width() / 4; x < page.width() * 3 / 4; ++x) {
+      const bool here = page.pixelColor(x, row) == l.color;
+      if (here != ink && len > 0) runs[ink].push_back(len), len = 0;
+      ink = here;
+      ++len;
+    }
+    ASSERT_GT(runs[0].size(), 50u);
+    auto mean = [](const std::vector<int>& v) { return std::accumulate(v.begin(), v.end(), 0.0) / v.size(); };
+    EXPECT_NEAR(mean(runs[1]), l.on * perScreenPixel, 0.6);
+    EXPECT_NEAR(mean(runs[0]), l.off * perScreenPixel, 0.6);
+  }
 }
 
 }  // namespace

@@ -62,6 +62,31 @@ TEST(GroupAxes, CaptionsAndTheZeroLine) {
   EXPECT_FALSE(kv::ZeroLinePercent(40, 41, 40));
 }
 
+TEST(GroupAxes, CaptionsTooWideForTheSpacingTakeFurtherRows) {
+  // 45 pixels apart, 4 between boxes: 41 fit on one row, 86 and more need three.
+  EXPECT_EQ(kv::GroupCaptionRows({40, 40, 40, 40, 40}, 4), (std::vector<int>{0, 0, 0, 0, 0}));
+  EXPECT_EQ(kv::GroupCaptionRows({56, 40, 46, 40}, 4), (std::vector<int>{0, 1, 0, 1}));
+  EXPECT_EQ(kv::GroupCaptionRows({56, 40, 46, 30}, 4), (std::vector<int>{0, 1, 0, 0}));
+  EXPECT_EQ(kv::GroupCaptionRows({100, 100, 100, 100, 100}, 4), (std::vector<int>{0, 1, 2, 0, 1}));
+  // A wide one beside narrow ones; an empty caption takes no room.
+  EXPECT_EQ(kv::GroupCaptionRows({30, 140, 30, 0, 30}, 4), (std::vector<int>{0, 1, 0, 0, 0}));
+  EXPECT_TRUE(kv::GroupCaptionRows({}, 4).empty());
+
+  // Rows 15 pixels apart; below, row 0 moves under the time labels ending at 430.
+  kv::CaptionRowsGeometry g{40, 400, -11, 14, 15, 432};
+  EXPECT_EQ(kv::GroupCaptionRowY(g, false, 0), 18);
+  EXPECT_EQ(kv::GroupCaptionRowY(g, false, 2), -12);
+  EXPECT_EQ(kv::GroupCaptionRowY(g, true, 0), 438);
+  EXPECT_EQ(kv::GroupCaptionRowY(g, true, 1), 453);
+  g.freeBelow = 380;  // the time axis inside the plot: two heights below it
+  EXPECT_EQ(kv::GroupCaptionRowY(g, true, 0), 422);
+  // The room: above T to the top of the last row's box, below to its bottom.
+  EXPECT_EQ(kv::GroupCaptionRoom(g, false, 1), 28);
+  EXPECT_EQ(kv::GroupCaptionRoom(g, false, 3), 58);
+  EXPECT_EQ(kv::GroupCaptionRoom(g, true, 2), 29);
+  EXPECT_EQ(kv::GroupCaptionRoom(g, true, 0), 0);
+}
+
 TEST(EdgeBands, VerticalEdgesFirstAndRightBottomSidesOutside) {
   const PlotBox p{100, 50, 500, 300};
   struct Case {
