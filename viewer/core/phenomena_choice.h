@@ -102,8 +102,8 @@ class PhenomenaChoice {
   std::vector<PickItem> factors_, sums_;
   std::array<ShownRow, kSlotCount> rows_{};
   std::array<SlotOrigin, kSlotCount> origin_{};
-  // Readers of the chosen file only: the oscillogram as it was opened, and
-  // the result file, to fill series.
+  // Readers of the chosen file only, holding it as it was opened, to fill
+  // series.
   OscReader osc_;
   RzsReader rzs_;
 };
