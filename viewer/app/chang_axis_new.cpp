@@ -17,6 +17,7 @@
 
 #include "viewer/app/graph_mode.h"
 #include "viewer/app/inf_osc.h"
+#include "viewer/app/vistrel_start.h"
 
 TFormAxis* FormAxis = nullptr;
 
@@ -78,7 +79,7 @@ TFormAxis::TFormAxis(TFormGraph* graph) : QDialog(graph), graph_(graph) {
   OpenDialog1 = std::make_unique<QtOpenDialog>();
   ShowMessage = [this](const QString& text) {
     const bool limit = text == Q(kv::kTenPhenomenaMessage) || text == Q(kv::kFiveTypesMessage);
-    QMessageBox box(limit ? QMessageBox::Information : QMessageBox::Warning, QApplication::applicationDisplayName(),
+    QMessageBox box(limit ? QMessageBox::Information : QMessageBox::Warning, vistrel::kApplicationTitle,
                     text, QMessageBox::Ok, this);
     box.exec();
   };

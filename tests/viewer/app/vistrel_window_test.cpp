@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QTest>
 #include <QToolButton>
+#include <QWindow>
 #include <cmath>
 #include <initializer_list>
 #include <limits>
@@ -324,6 +325,37 @@ TEST_F(Window, DialogButtons) {
     w->GridSBtn->click();
     EXPECT_EQ(w->Chart1->LeftAxis().GridVisible(), on);
     EXPECT_EQ(w->Chart1->BottomAxis().GridVisible(), on);
+  }
+}
+
+// The title the window system shows: Qt's platform windows append the
+// application's display name whenever one was set (a set one does not follow
+// the application name), and fall back to the application name for none.
+QString PlatformTitle(QWidget* window) {
+  const QString name = QCoreApplication::applicationName();
+  QCoreApplication::setApplicationName(name + QStringLiteral(" probe"));
+  const bool displayNameSet = QGuiApplication::applicationDisplayName() != QCoreApplication::applicationName();
+  QCoreApplication::setApplicationName(name);
+  QString title = window->windowHandle() ? window->windowHandle()->title() : QString();
+  const QString display = QGuiApplication::applicationDisplayName();
+  if (displayNameSet && !title.endsWith(display))
+    title += (title.isEmpty() ? QString() : QStringLiteral(" \u2014 ")) + display;
+  else if (title.isEmpty())
+    title = name;
+  return title;
+}
+
+TEST_F(Window, EveryWindowIsTitledExactlyByItsCaption) {
+  vistrel::SetApplicationName();
+  const std::pair<QWidget*, QString> windows[] = {{w, QStringLiteral("Сводный график")},
+                                                  {Form1, QStringLiteral("Комментарий к осциллограмме")},
+                                                  {FormAxis, QStringLiteral("Добавить/Удалить явления")},
+                                                  {FormTool, QStringLiteral("Опции")},
+                                                  {TrasWin, QStringLiteral("Трассировка")}};
+  for (const auto& [window, caption] : windows) {
+    window->show();
+    EXPECT_EQ(PlatformTitle(window).toStdString(), caption.toStdString());
+    window->hide();
   }
 }
 
