@@ -4,12 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTabWidget>
+#include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <filesystem>
 
@@ -291,6 +296,38 @@ TEST_F(AxisDialog, TheCommentWindowFollowsTheSelectionAndCancellingChangesNothin
   a->AddFactor->click();
   EXPECT_EQ(FormGraph->Graph.SeriesRecs[0].FileName, first);
   EXPECT_EQ(FormGraph->Graph.TypeGroups[0].TypeCode, 3);
+}
+
+// Qt's own dialog: its name box starts with the pattern, takes a selected
+// name, and is emptied by the switch to result files, so that "Открыть"
+// cannot read an oscillogram as a result file.
+TEST_F(AxisDialog, TheRealOpenDialogsNameBox) {
+  const std::string first = HandOsc(dir, "first.31", {3});
+  Open(first);
+  const std::string second = HandOsc(dir, "second.31", {1, 1});
+  a->OpenDialog1 = std::make_unique<QtOpenDialog>();
+  QStringList seen;
+  QTimer::singleShot(0, a, [&] {
+    QApplication::processEvents();
+    auto* d = a->findChild<QFileDialog*>();
+    QLineEdit* name = d ? d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
+    QComboBox* types = d ? d->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")) : nullptr;
+    if (name && types) {
+      seen << name->text();
+      d->selectFile(QString::fromStdString(second));
+      seen << name->text();
+      QTest::keyClick(types, Qt::Key_Down);
+      seen << name->text() << QString::number(Form1->isVisible());
+      QMetaObject::invokeMethod(d, "accept");  // "Открыть" with the box empty: nothing to open
+      seen << QString::number(d->isVisible());
+    }
+    if (QWidget* m = QApplication::activeModalWidget()) m->close();
+  });
+  a->ChangFile->click();
+  EXPECT_EQ(seen.join('|').toStdString(), "*.31|second.31||0|1");
+  EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+  EXPECT_EQ(a->FileNameLabel->text(), "first.31");
+  EXPECT_EQ(a->FactorList->count(), 1);
 }
 
 TEST_F(AxisDialog, AnUnreadableFileIsNotShownAsOpened) {
