@@ -75,6 +75,9 @@ TFormAxis::TFormAxis(TFormGraph* graph) : QDialog(graph), graph_(graph) {
     if (ShowMessage) ShowMessage(Q(text));
   };
   choice_->ApplyAxes = [this](const kv::ChartAxesSettings& a) { ApplyAxes(a); };
+  choice_->SelectItem = [this](kv::PickList l, int i) {
+    (l == kv::PickList::Factors ? FactorList : ListOfSum)->setCurrentRow(i);
+  };
 
   OpenDialog1 = std::make_unique<QtOpenDialog>();
   ShowMessage = [this](const QString& text) {
@@ -281,7 +284,7 @@ void TFormAxis::PlaceComment() {
 void TFormAxis::OpenDialog1Show() {
   if (!Form1 || OpenDialog1->FilterIndex == kv::kKindResults) return;
   PlaceComment();
-  Form1->resize(kCommentWidth, Form1->height());
+  Form1->SetOuterWidth(kCommentWidth);
   Form1->Memo1->clear();
   Form1->show();
 }

@@ -132,6 +132,7 @@ void PhenomenaChoice::AddAll(PickList active) {
   const std::vector<PickItem>& items = ItemsOf(active);
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (!items[i].Enabled) continue;
+    if (SelectItem) SelectItem(active, static_cast<int>(i));
     SetChecked(active, static_cast<int>(i), true);
     AddChecked(active);
   }

@@ -46,6 +46,9 @@ class PhenomenaChoice {
   std::function<void(const std::string& text)> ShowMessage;
   // The chart's axes after slots were added or removed.
   std::function<void(const ChartAxesSettings&)> ApplyAxes;
+  // Item i of list l becomes the list's selected item (AddAll goes through
+  // the items as their selection).
+  std::function<void(PickList l, int i)> SelectItem;
 
   // A completed open: the file replaces the chosen one and fills the lists.
   // An unreadable file leaves no file chosen, empty lists and read-outs,

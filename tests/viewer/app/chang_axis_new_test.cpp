@@ -214,9 +214,17 @@ TEST_F(AxisDialog, BothLimitsAreRefusedWithTheirMessages) {
   std::vector<std::uint8_t> types(16);
   for (std::size_t j = 0; j < types.size(); ++j) types[j] = static_cast<std::uint8_t>(1 + j % 5);
   Open(HandOsc(dir, "many.31", types));
+  // The selection goes through the items: each message stands at its item.
+  QList<int> selected;
+  a->ShowMessage = [&](const QString& m) {
+    messages << m;
+    selected << a->FactorList->currentRow();
+  };
   a->AddAllFactor->click();
   EXPECT_EQ(FormGraph->Graph.FShownRows, 10);
   EXPECT_EQ(messages, QStringList(6, QStringLiteral("Можно отобразить только 10 явлений.")));
+  EXPECT_EQ(selected, (QList<int>{10, 11, 12, 13, 14, 15}));
+  EXPECT_EQ(a->FactorList->currentRow(), 15);
   EXPECT_EQ(a->FactorList->item(12)->checkState(), Qt::Unchecked);
 
   // Room for one more phenomenon, but not for a sixth type.
@@ -267,7 +275,8 @@ TEST_F(AxisDialog, TheCommentWindowFollowsTheSelectionAndCancellingChangesNothin
   std::vector<QString> seen;
   open_->script = [&](ScriptedOpenDialog& d) {
     EXPECT_TRUE(Form1->isVisible());
-    EXPECT_EQ(Form1->geometry().width(), 426);
+    EXPECT_EQ(Form1->frameGeometry().width(), 426);
+    EXPECT_EQ(Form1->geometry().height(), 45);
     EXPECT_EQ(Form1->frameGeometry().left(), 197);
     d.Select(second);
     seen.push_back(Form1->Memo1->toPlainText());
