@@ -328,6 +328,23 @@ TEST_F(Window, DialogButtons) {
   }
 }
 
+// At the design width the label after the screen length is read whole (on
+// two lines); a wider window has it on one line at its place.
+TEST_F(Window, TheScreenLengthLabelIsWholeAtTheDesignWidth) {
+  for (int width : {636, 900}) {
+    w->resize(width, 510);
+    QApplication::processEvents();
+    const QLabel* l = w->Label1;
+    const QRect text = l->fontMetrics().boundingRect(l->contentsRect(), Qt::TextWordWrap, l->text());
+    EXPECT_LE(text.width(), l->contentsRect().width()) << width;
+    EXPECT_LE(text.height(), l->contentsRect().height()) << width;
+    EXPECT_LT(l->geometry().right(), w->Panel1->width()) << width;
+    EXPECT_LT(l->geometry().bottom(), w->Panel1->height()) << width;
+    EXPECT_GT(l->x(), w->SpinEdit1->geometry().right()) << width;
+  }
+  EXPECT_EQ(w->Label1->y(), 9);
+}
+
 // The title the window system shows: Qt's platform windows append the
 // application's display name whenever one was set (a set one does not follow
 // the application name), and fall back to the application name for none.
