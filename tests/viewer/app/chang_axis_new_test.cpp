@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTabWidget>
 #include <QTest>
@@ -138,6 +139,22 @@ TEST_F(AxisDialog, TheToolbarButtonShowsTheDialogModeless) {
                            "FactorList", "ListOfSum", "ListLeftAxis", "PageControl1", "PageControl2", "ButtonOK"})
     EXPECT_NE(a->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
   EXPECT_EQ(Cell(9, 0), "10");
+
+  // The grid as designed, in the dialog's colour; the user sizes a column
+  // by dragging its grid line, and the grid grows to keep it in view.
+  QTableWidget* grid = a->ListLeftAxis;
+  EXPECT_EQ(grid->width(), 193);
+  EXPECT_EQ(std::vector<int>({grid->columnWidth(0), grid->columnWidth(1), grid->columnWidth(2)}),
+            std::vector<int>({25, 64, 98}));
+  const QRect empty = grid->visualRect(grid->model()->index(9, 2));
+  EXPECT_EQ(grid->viewport()->grab().toImage().pixelColor(empty.center()).name().toStdString(),
+            a->palette().color(QPalette::Window).name().toStdString());
+  const int line = grid->columnViewportPosition(1) + grid->columnWidth(1) - 1;
+  QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, QPoint(line, 5));
+  QTest::mouseMove(grid->viewport(), QPoint(line + 40, 5));
+  QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, QPoint(line + 40, 5));
+  EXPECT_EQ(grid->columnWidth(1), 64 + 40);
+  EXPECT_GE(grid->viewport()->width(), 25 + 104 + 98);
   a->ButtonOK->click();
   EXPECT_FALSE(a->isVisible());
 }
@@ -168,6 +185,19 @@ TEST_F(AxisDialog, KelvotinsOscillogramOpensAndItsPhenomenaAreDrawnOneScalePerTy
   EXPECT_EQ(g.TypeGroups[1].Slots, (std::vector<std::uint8_t>{1, 3}));
   EXPECT_EQ(Cell(3, 1), QStringLiteral("U в точке Xэк"));
   EXPECT_EQ(Cell(3, 2), QStringLiteral("Файл: async.31"));
+  // Every text of the grid whole in its column, every column in view, and
+  // rows of the pick lists that hold their check boxes.
+  const QTableWidget* grid = a->ListLeftAxis;
+  const int margins = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) + 1;
+  int columns = 0;
+  for (int c = 0; c < 3; ++c) {
+    columns += grid->columnWidth(c);
+    for (int r = 0; r < 4; ++r)
+      EXPECT_LE(grid->fontMetrics().horizontalAdvance(Cell(r, c)) + margins, grid->columnWidth(c)) << r << c;
+  }
+  EXPECT_LE(columns, grid->viewport()->width());
+  for (QListWidget* l : {a->FactorList, a->ListOfSum})
+    EXPECT_GE(l->visualItemRect(l->item(0)).height(), l->style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, l) + 2);
   for (int q = 0; q < 4; ++q) {
     EXPECT_TRUE(FormGraph->Series[q]->Active()) << q;
     EXPECT_EQ(FormGraph->Series[q]->PointCount(), 401) << q;
