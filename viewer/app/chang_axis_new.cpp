@@ -152,7 +152,10 @@ TFormAxis::TFormAxis(TFormGraph* graph) : QDialog(graph), graph_(graph) {
     set[k] = slots_[k].get();
   }
   choice_ = std::make_unique<kv::PhenomenaChoice>(graph->Graph, set);
+  // A message stops adding half-way: the lists and rows show how far it got.
   choice_->ShowMessage = [this](const std::string& text) {
+    ShowLists();
+    ShowRows();
     if (ShowMessage) ShowMessage(Q(text));
   };
   choice_->ApplyAxes = [this](const kv::ChartAxesSettings& a) { ApplyAxes(a); };

@@ -97,7 +97,7 @@ void RzsReader::TakeCopy() {
                           std::to_string(fit), kReadBeyondEof);
   const std::size_t count = static_cast<std::size_t>(c.rows) * static_cast<std::size_t>(c.cols);
   c.values.resize(count);
-  f.blockRead(c.values.data(), 4 * count);  // little-endian floats, straight into place
+  if (count > 0) f.blockRead(c.values.data(), 4 * count);  // little-endian floats, straight into place
   if constexpr (std::endian::native != std::endian::little) {
     for (float& v : c.values) v = osc31::GetF32(reinterpret_cast<const std::uint8_t*>(&v));
   }

@@ -244,16 +244,17 @@ TEST_F(AxisDialog, BothLimitsAreRefusedWithTheirMessages) {
   std::vector<std::uint8_t> types(16);
   for (std::size_t j = 0; j < types.size(); ++j) types[j] = static_cast<std::uint8_t>(1 + j % 5);
   Open(HandOsc(dir, "many.31", types));
-  // The selection goes through the items: each message stands at its item.
-  QList<int> selected;
+  // The selection goes through the items: each message stands at its item,
+  // with the rows added before it shown.
+  QStringList seen;
   a->ShowMessage = [&](const QString& m) {
     messages << m;
-    selected << a->FactorList->currentRow();
+    seen << QString::number(a->FactorList->currentRow()) + " " + Cell(9, 1);
   };
   a->AddAllFactor->click();
   EXPECT_EQ(FormGraph->Graph.FShownRows, 10);
   EXPECT_EQ(messages, QStringList(6, QStringLiteral("Можно отобразить только 10 явлений.")));
-  EXPECT_EQ(selected, (QList<int>{10, 11, 12, 13, 14, 15}));
+  EXPECT_EQ(seen, (QStringList{"10 К10", "11 К10", "12 К10", "13 К10", "14 К10", "15 К10"}));
   EXPECT_EQ(a->FactorList->currentRow(), 15);
   EXPECT_EQ(a->FactorList->item(12)->checkState(), Qt::Unchecked);
 
