@@ -134,6 +134,7 @@ class GridLineSizer : public QObject {
   int column_ = -1;  // being sized
   int startX_ = 0, startWidth_ = 0;
 };
+
 // The frame metrics the comment window is placed by.
 constexpr int kDlgFrame = 3;
 constexpr int kCommentWidth = 426;

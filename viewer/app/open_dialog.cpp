@@ -109,6 +109,7 @@ bool QtOpenDialog::Execute(QWidget* owner) {
 QRect QtOpenDialog::WindowRect() const { return dialog_ ? dialog_->frameGeometry() : QRect(); }
 
 void QtOpenDialog::SetFileName(const QString& name) {
-  FileName = name;
+  // FileName keeps the last file selected, so that the next showing still
+  // starts in its folder; what is opened comes from the box.
   if (dialog_) SetNameBox(*dialog_, name);
 }
