@@ -7,16 +7,22 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cstdlib>
 
 #include "viewer/app/graph_mode.h"
 #include "viewer/app/inf_osc.h"
+#include "viewer/app/vistrel_start.h"
 
 TFormAxis* FormAxis = nullptr;
 
@@ -48,10 +54,87 @@ QLabel* ReadOut(QWidget* parent, const char* name) {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-// Width of the grid's name column: what the other two leave.
+// Rows of the pick lists tall enough for the whole check box: the font's
+// own height leaves it clipped by the row below.
+class CheckRowDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QSize s = QStyledItemDelegate::sizeHint(option, index);
+    const QWidget* view = option.widget;
+    const QStyle* style = view ? view->style() : QApplication::style();
+    s.setHeight(std::max(s.height(), style->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, view) + 4));
+    return s;
+  }
+};
+
+// The grid of shown phenomena as designed: its width and the widths of
+// the row numbers and the name column; the file column takes what they
+// leave.
 constexpr int kGridWidth = 193;
 constexpr int kRowNumberWidth = 25;
 constexpr int kDefaultColWidth = 64;
+constexpr int kFileColWidth = kGridWidth - kRowNumberWidth - 6 - kDefaultColWidth;
+
+// The user sizes a column of the grid by dragging its right grid line, as
+// the grid has no header row to drag it in.
+class GridLineSizer : public QObject {
+ public:
+  explicit GridLineSizer(QTableView* grid) : QObject(grid), grid_(grid) {
+    grid->viewport()->setMouseTracking(true);
+    grid->viewport()->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (o != grid_->viewport()) return false;
+    switch (e->type()) {
+      case QEvent::MouseButtonPress: {
+        auto* m = static_cast<QMouseEvent*>(e);
+        const int c = LineAt(m->position().toPoint().x());
+        if (m->button() != Qt::LeftButton || c < 0) return false;
+        column_ = c;
+        startX_ = m->position().toPoint().x();
+        startWidth_ = grid_->columnWidth(c);
+        return true;
+      }
+      case QEvent::MouseMove: {
+        const int x = static_cast<QMouseEvent*>(e)->position().toPoint().x();
+        if (column_ >= 0) {
+          grid_->setColumnWidth(column_, std::max(kMinWidth, startWidth_ + x - startX_));
+          return true;
+        }
+        if (LineAt(x) >= 0)
+          grid_->viewport()->setCursor(Qt::SplitHCursor);
+        else
+          grid_->viewport()->unsetCursor();
+        return false;
+      }
+      case QEvent::MouseButtonRelease:
+        if (column_ < 0) return false;
+        column_ = -1;
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  static constexpr int kMinWidth = 4;
+
+ private:
+  // The column whose right grid line is within two pixels of x; -1 if none.
+  int LineAt(int x) const {
+    for (int c = 0; c < grid_->model()->columnCount(); ++c) {
+      const int right = grid_->columnViewportPosition(c) + grid_->columnWidth(c) - 1;
+      if (std::abs(x - right) <= 2) return c;
+    }
+    return -1;
+  }
+
+  QTableView* grid_;
+  int column_ = -1;  // being sized
+  int startX_ = 0, startWidth_ = 0;
+};
+
 // The frame metrics the comment window is placed by.
 constexpr int kDlgFrame = 3;
 constexpr int kCommentWidth = 426;
@@ -70,15 +153,21 @@ TFormAxis::TFormAxis(TFormGraph* graph) : QDialog(graph), graph_(graph) {
     set[k] = slots_[k].get();
   }
   choice_ = std::make_unique<kv::PhenomenaChoice>(graph->Graph, set);
+  // A message stops adding half-way: the lists and rows show how far it got.
   choice_->ShowMessage = [this](const std::string& text) {
+    ShowLists();
+    ShowRows();
     if (ShowMessage) ShowMessage(Q(text));
   };
   choice_->ApplyAxes = [this](const kv::ChartAxesSettings& a) { ApplyAxes(a); };
+  choice_->SelectItem = [this](kv::PickList l, int i) {
+    (l == kv::PickList::Factors ? FactorList : ListOfSum)->setCurrentRow(i);
+  };
 
   OpenDialog1 = std::make_unique<QtOpenDialog>();
   ShowMessage = [this](const QString& text) {
     const bool limit = text == Q(kv::kTenPhenomenaMessage) || text == Q(kv::kFiveTypesMessage);
-    QMessageBox box(limit ? QMessageBox::Information : QMessageBox::Warning, QApplication::applicationDisplayName(),
+    QMessageBox box(limit ? QMessageBox::Information : QMessageBox::Warning, vistrel::kApplicationTitle,
                     text, QMessageBox::Ok, this);
     box.exec();
   };
@@ -138,12 +227,23 @@ void TFormAxis::BuildLeftHalf(QWidget* host) {
   ListLeftAxis->setEditTriggers(QAbstractItemView::NoEditTriggers);
   ListLeftAxis->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   ListLeftAxis->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  ListLeftAxis->horizontalHeader()->setStretchLastSection(true);
-  ListLeftAxis->setFixedSize(kGridWidth + 2 * ListLeftAxis->frameWidth() + 60,
-                             kv::kSlotCount * 20 + 2 * ListLeftAxis->frameWidth());
-  ListLeftAxis->setBackgroundRole(QPalette::Window);
-  page->addWidget(ListLeftAxis);
+  ListLeftAxis->setFixedSize(kGridWidth, kv::kSlotCount * 20 + 2 * ListLeftAxis->frameWidth());
+  // The grid takes the dialog's colour.
+  QPalette pal = ListLeftAxis->palette();
+  pal.setColor(QPalette::Base, palette().color(QPalette::Window));
+  ListLeftAxis->setPalette(pal);
+  ListLeftAxis->horizontalHeader()->setMinimumSectionSize(GridLineSizer::kMinWidth);
+  new GridLineSizer(ListLeftAxis);
+  // Without scroll bars the grid grows with its columns, so that every
+  // column stays in view.
+  connect(ListLeftAxis->horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
+    int columns = 0;
+    for (int c = 0; c < ListLeftAxis->columnCount(); ++c) columns += ListLeftAxis->columnWidth(c);
+    ListLeftAxis->setFixedWidth(std::max(kGridWidth, columns + 2 * ListLeftAxis->frameWidth()));
+  });
+  page->addWidget(ListLeftAxis, 0, Qt::AlignLeft);
   PageControl1->addTab(TabSheet1, QStringLiteral("Отображаемые на графике явления"));
+  PageControl1->setUsesScrollButtons(false);  // the page's caption whole
   lay->addWidget(PageControl1);
 
   Label2 = new QLabel(QStringLiteral("Удалить явление(я) из графика"), host);
@@ -234,6 +334,7 @@ void TFormAxis::BuildRightHalf(QWidget* host) {
   PageControl2->addTab(ListOfSum, QStringLiteral("Сечения"));
   lay->addWidget(PageControl2, 1);
   for (QListWidget* l : {FactorList, ListOfSum}) {
+    l->setItemDelegate(new CheckRowDelegate(l));
     connect(l, &QListWidget::itemChanged, this, [this, l](QListWidgetItem* it) {
       if (!syncing_) FactorListClickCheck(l, l->row(it));
     });
@@ -243,7 +344,7 @@ void TFormAxis::BuildRightHalf(QWidget* host) {
 void TFormAxis::FormCreate() {
   ListLeftAxis->setColumnWidth(0, kRowNumberWidth);
   ListLeftAxis->setColumnWidth(1, kDefaultColWidth);
-  ListLeftAxis->setColumnWidth(2, kGridWidth - kRowNumberWidth - 6 - kDefaultColWidth);
+  ListLeftAxis->setColumnWidth(2, kFileColWidth);
   for (int r = 0; r < kv::kSlotCount; ++r) {
     auto* number = new QTableWidgetItem(QString::number(r + 1));
     number->setFlags(Qt::ItemIsEnabled);
@@ -280,7 +381,7 @@ void TFormAxis::PlaceComment() {
 void TFormAxis::OpenDialog1Show() {
   if (!Form1 || OpenDialog1->FilterIndex == kv::kKindResults) return;
   PlaceComment();
-  Form1->resize(kCommentWidth, Form1->height());
+  Form1->SetOuterWidth(kCommentWidth);
   Form1->Memo1->clear();
   Form1->show();
 }
@@ -402,6 +503,17 @@ void TFormAxis::ShowRows() {
   for (int r = 0; r < kv::kSlotCount; ++r) {
     ListLeftAxis->item(r, 1)->setText(Q(rows[static_cast<std::size_t>(r)].Name));
     ListLeftAxis->item(r, 2)->setText(Q(rows[static_cast<std::size_t>(r)].File));
+  }
+  // A column widens to its longest text (it never narrows here: the user
+  // may have widened it). A cell's text keeps the style's margin on either
+  // side, and the grid line takes a pixel of the column.
+  const QFontMetrics fm(ListLeftAxis->font());
+  const int margins = 2 * (ListLeftAxis->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, ListLeftAxis) + 1) + 1;
+  for (int c = 0; c < ListLeftAxis->columnCount(); ++c) {
+    int need = 0;
+    for (int r = 0; r < ListLeftAxis->rowCount(); ++r)
+      need = std::max(need, fm.horizontalAdvance(ListLeftAxis->item(r, c)->text()) + margins);
+    if (need > ListLeftAxis->columnWidth(c)) ListLeftAxis->setColumnWidth(c, need);
   }
   ListLeftAxisDrawCell();
 }

@@ -18,6 +18,7 @@
 #include "viewer/app/chang_axis_new.h"
 #include "viewer/app/chang_line_pen.h"
 #include "viewer/app/glyphs.h"
+#include "viewer/app/label_fit.h"
 #include "viewer/app/tool_form.h"
 #include "viewer/app/tras.h"
 #include "viewer/core/round_maximum.h"
@@ -200,8 +201,7 @@ void TFormGraph::BuildToolbar() {
   Label1 = new QLabel(QStringLiteral("(млсек. в экране)"), Panel1);
   Label1->setObjectName(QStringLiteral("Label1"));
   Label1->setFont(UiFont(11));
-  Label1->setGeometry(515 + shift, 9, 120, 15);
-  Label1->adjustSize();
+  vistrel::KeepLabelWhole(Label1, QPoint(515 + shift, 9));
 
   SetIndicator(QStringLiteral("00/00"));
 

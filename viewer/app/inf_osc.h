@@ -10,6 +10,17 @@ class TForm1 : public QWidget {
  public:
   explicit TForm1(QWidget* owner = nullptr);
   QPlainTextEdit* Memo1 = nullptr;
+
+  // Width of the window with its frame; held again each time it is shown,
+  // since the frame is known only once the window is on the screen.
+  void SetOuterWidth(int width);
+
+ protected:
+  void showEvent(QShowEvent* e) override;
+
+ private:
+  void ApplyOuterWidth();
+  int outerWidth_ = 0;  // 0: the client width stays as it is
 };
 
 extern TForm1* Form1;

@@ -7,8 +7,7 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (QString why; !kv::InstallQtRussian(app, &why)) qWarning("%s", qPrintable(why));
-  QApplication::setApplicationName(QStringLiteral("vistrel"));
-  QApplication::setApplicationDisplayName(vistrel::kApplicationTitle);
+  vistrel::SetApplicationName();
   vistrel::SetSeparatorsFromLocale();
 
   vistrel::CreateForms();

@@ -1,9 +1,11 @@
 #include "viewer/app/open_dialog.h"
 
+#include <QAbstractItemView>
 #include <QDir>
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QTimer>
 
 namespace {
@@ -19,6 +21,20 @@ QStringList NameFilters(const QString& filter) {
     out << name;
   }
   return out;
+}
+
+// Puts `text` into the dialog's file name box. selectFile() never empties
+// the box, and a file still selected in the list would be opened instead of
+// what the box says, so the selection goes and the box is set directly.
+void SetNameBox(QFileDialog& dlg, const QString& text) {
+  auto* box = dlg.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  auto* list = dlg.findChild<QAbstractItemView*>(QStringLiteral("listView"));
+  if (!box || !list || !list->selectionModel()) {
+    dlg.selectFile(text);
+    return;
+  }
+  list->selectionModel()->clearSelection();
+  box->setText(text);
 }
 
 // Runs `f` once the dialog has been shown and laid out.
@@ -53,14 +69,16 @@ bool QtOpenDialog::Execute(QWidget* owner) {
   if (FilterIndex >= 1 && FilterIndex <= filters.size()) dlg.selectNameFilter(filters[FilterIndex - 1]);
 
   // Start where the last chosen file lies; a bare pattern starts in the
-  // current folder.
+  // current folder. A pattern stands in the name box as it is.
   const QFileInfo last(FileName);
-  if (FileName.contains(QLatin1Char('/')) && last.dir().exists()) {
+  if (FileName.contains(QLatin1Char('/')) && last.dir().exists())
     dlg.setDirectory(last.dir());
-    if (!FileName.contains(QLatin1Char('*'))) dlg.selectFile(last.fileName());
-  } else {
+  else
     dlg.setDirectory(QDir::current());
-  }
+  if (FileName.contains(QLatin1Char('*')))
+    SetNameBox(dlg, last.fileName());
+  else if (FileName.contains(QLatin1Char('/')) && last.dir().exists())
+    dlg.selectFile(last.fileName());
 
   dialog_ = &dlg;
   QObject::connect(&dlg, &QFileDialog::currentChanged, &dlg, [this](const QString& path) {
@@ -91,5 +109,7 @@ bool QtOpenDialog::Execute(QWidget* owner) {
 QRect QtOpenDialog::WindowRect() const { return dialog_ ? dialog_->frameGeometry() : QRect(); }
 
 void QtOpenDialog::SetFileName(const QString& name) {
-  if (dialog_) dialog_->selectFile(name);
+  // FileName keeps the last file selected, so that the next showing still
+  // starts in its folder; what is opened comes from the box.
+  if (dialog_) SetNameBox(*dialog_, name);
 }

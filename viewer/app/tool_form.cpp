@@ -5,10 +5,18 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <algorithm>
 
 #include "viewer/chart/chart.h"
 
 TFormTool* FormTool = nullptr;
+
+namespace {
+// The client area as designed, and the room it leaves right of the widest check box.
+constexpr int kClientWidth = 214;
+constexpr int kClientHeight = 215;
+constexpr int kRightMargin = 5;
+}  // namespace
 
 TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, QWidget* parent)
     : QGroupBox(caption, parent), group_(new QButtonGroup(this)) {
@@ -29,16 +37,21 @@ void TRadioGroup::SetItemIndex(int i) {
 TFormTool::TFormTool(QWidget* owner, kv::Chart* chart) : QDialog(owner, Qt::Tool), chart_(chart) {
   setObjectName(QStringLiteral("FormTool"));
   setWindowTitle(QStringLiteral("Опции"));
-  setFixedSize(214, 215);
   QFont f(QStringLiteral("DejaVu Sans"));
   f.setPixelSize(11);
   setFont(f);
 
-  auto check = [this](QCheckBox*& c, const char* name, const QString& caption, int top, int width, bool on) {
+  // A caption wider than its designed box in this font widens the box, and
+  // the dialog with it, so that it is read whole.
+  int clientWidth = kClientWidth;
+  auto check = [&](QCheckBox*& c, const char* name, const QString& caption, int top, int width, bool on) {
     c = new QCheckBox(caption, this);
     c->setObjectName(QString::fromLatin1(name));
+    c->setFont(f);
+    width = std::max(width, c->sizeHint().width());
     c->setGeometry(8, top, width, 17);
     c->setChecked(on);
+    clientWidth = std::max(clientWidth, 8 + width + kRightMargin);
   };
   check(MarksCheck, "MarksCheck", QStringLiteral("Показывать маркеры к явлениям"), 8, 201, true);
   TypeMarks = new TRadioGroup(QStringLiteral("Маркер"), {QStringLiteral("фигура"), QStringLiteral("цифра")}, this);
@@ -59,6 +72,8 @@ TFormTool::TFormTool(QWidget* owner, kv::Chart* chart) : QDialog(owner, Qt::Tool
   // Neither button undoes anything: both only close the dialog.
   connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
   connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+
+  setFixedSize(clientWidth, kClientHeight);
 
   QWidget* order[] = {MarksCheck, Button1, Button2, TypeMarks, TimeAxisCheck, FrameOn, ClipPoint, PosAxisCheck};
   for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);

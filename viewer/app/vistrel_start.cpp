@@ -1,5 +1,6 @@
 #include "viewer/app/vistrel_start.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 
 #include "common/decimal_format.h"
@@ -10,6 +11,8 @@
 #include "viewer/app/tras.h"
 
 namespace vistrel {
+
+void SetApplicationName() { QCoreApplication::setApplicationName(QStringLiteral("vistrel")); }
 
 void SetSeparatorsFromLocale() {
   const QLocale loc = QLocale::system();

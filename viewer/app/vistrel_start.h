@@ -5,7 +5,12 @@
 
 namespace vistrel {
 
+// The application's title: the caption of its message boxes. It is not
+// Qt's display name, which the window system would append to every title.
 inline const QString kApplicationTitle = QStringLiteral("Просмотр осциллограмм");
+
+// Names the application, leaving every window's title exactly its caption.
+void SetApplicationName();
 
 // Separators of the system locale for the number formatting of the Qt-free code.
 void SetSeparatorsFromLocale();

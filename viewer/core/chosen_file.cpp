@@ -52,8 +52,7 @@ std::string ColumnText(const std::string& raw) {
   return Cp866ToUtf8(t);
 }
 
-void ReadResults(ChosenFile& f) {
-  RzsReader r;
+void ReadResults(ChosenFile& f, RzsReader& r) {
   r.Assign(f.Path);
   r.ReadRzsHeader();
   // The step is the time of the second row (of the only row when there is
@@ -111,7 +110,7 @@ std::string NameWithoutFolder(const std::string& path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-ChosenFile ReadChosenFile(const std::string& path, int kind, OscReader& osc) {
+ChosenFile ReadChosenFile(const std::string& path, int kind, OscReader& osc, RzsReader& rzs) {
   ChosenFile f;
   f.Path = path;
   f.Kind = kind == kKindOscillogram ? kKindOscillogram : kKindResults;
@@ -120,7 +119,7 @@ ChosenFile ReadChosenFile(const std::string& path, int kind, OscReader& osc) {
     if (f.Kind == kKindOscillogram)
       ReadOscillogram(f, osc);
     else
-      ReadResults(f);
+      ReadResults(f, rzs);
   } catch (const FileFormatError&) {
     throw;  // its message names the file already
   } catch (const IoError& e) {

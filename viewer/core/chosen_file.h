@@ -13,6 +13,7 @@
 namespace kv {
 
 class OscReader;
+class RzsReader;
 
 // The open dialog's filter index: 1 oscillogram (".31"), 2 result file (".rzs").
 inline constexpr int kKindResults = 2;
@@ -53,10 +54,10 @@ struct ChosenFile {
 };
 
 // Opens `path` as an oscillogram (kind 1) or a result file (any other kind)
-// and takes everything the dialog shows. An oscillogram is read by `osc`,
-// which then holds the file as opened for filling series from it. Throws
+// and takes everything the dialog shows. The file is read by `osc` or `rzs`,
+// which then holds it as opened for filling series from it. Throws
 // IoError (FileFormatError) with a message that names the file and the reason.
-ChosenFile ReadChosenFile(const std::string& path, int kind, OscReader& osc);
+ChosenFile ReadChosenFile(const std::string& path, int kind, OscReader& osc, RzsReader& rzs);
 
 // The quantity table a ".rzs" is shown with: P,MW; Angle,deg; U,kV; I,kA;
 // F,H for codes 1, 2, 3, 4, 6, every other record empty.

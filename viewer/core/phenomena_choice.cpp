@@ -16,7 +16,7 @@ bool PhenomenaChoice::OpenFile(const std::string& path, int kind) {
   factors_.clear();
   sums_.clear();
   try {
-    chosen_ = ReadChosenFile(path, kind, osc_);
+    chosen_ = ReadChosenFile(path, kind, osc_, rzs_);
   } catch (const IoError& e) {
     chosen_ = ChosenFile{};
     Message(e.what());
@@ -61,9 +61,8 @@ int PhenomenaChoice::FreeSlot() const {
 
 void PhenomenaChoice::FillSlot(int q, std::uint8_t index) {
   SlotSeries& s = *series_[static_cast<std::size_t>(q)];
-  // An oscillogram is served from the copy read when it was chosen, so its
-  // data always match the lists; a result file is read again.
-  if (chosen_.Kind != kKindOscillogram) rzs_.Assign(chosen_.Path);
+  // Both readers serve the copy read when the file was chosen, so the data
+  // always match the lists and read-outs.
   FillSeries(chosen_.Kind, s, index, osc_, rzs_);
 }
 
@@ -133,6 +132,7 @@ void PhenomenaChoice::AddAll(PickList active) {
   const std::vector<PickItem>& items = ItemsOf(active);
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (!items[i].Enabled) continue;
+    if (SelectItem) SelectItem(active, static_cast<int>(i));
     SetChecked(active, static_cast<int>(i), true);
     AddChecked(active);
   }

@@ -46,6 +46,9 @@ class PhenomenaChoice {
   std::function<void(const std::string& text)> ShowMessage;
   // The chart's axes after slots were added or removed.
   std::function<void(const ChartAxesSettings&)> ApplyAxes;
+  // Item i of list l becomes the list's selected item (AddAll goes through
+  // the items as their selection).
+  std::function<void(PickList l, int i)> SelectItem;
 
   // A completed open: the file replaces the chosen one and fills the lists.
   // An unreadable file leaves no file chosen, empty lists and read-outs,
@@ -102,8 +105,8 @@ class PhenomenaChoice {
   std::vector<PickItem> factors_, sums_;
   std::array<ShownRow, kSlotCount> rows_{};
   std::array<SlotOrigin, kSlotCount> origin_{};
-  // Readers of the chosen file only: the oscillogram as it was opened, and
-  // the result file, to fill series.
+  // Readers of the chosen file only, holding it as it was opened, to fill
+  // series.
   OscReader osc_;
   RzsReader rzs_;
 };

@@ -33,9 +33,7 @@ void ZeroIfNotNumber(float& X);
 //           values are passed as read, NaN included.
 // Throws IoError (FileFormatError for a file that is not what it claims):
 // no file opened, a result file that cannot be opened or is shorter than
-// its header says, or no such phenomenon adds no point at all. Only a result
-// file changed while it is read can leave the points before the failing
-// read in the series.
+// its header says, or no such phenomenon adds no point at all.
 void FillSeries(int Kind, PointSink& Series, std::uint8_t Index, OscReader& osc, RzsReader& rzs);
 
 }  // namespace kv

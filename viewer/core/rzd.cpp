@@ -1,7 +1,11 @@
 #include "viewer/core/rzd.h"
 
+#include <algorithm>
+#include <bit>
+
 #include "common/io_error.h"
 #include "common/osc31.h"
+#include "common/rtl_file.h"
 #include "viewer/core/file_error.h"
 
 namespace kv {
@@ -25,16 +29,8 @@ std::uint16_t ReadU16(RtlFile& f) {
   return osc31::GetU16(b);
 }
 
-// Everything a header holds, parsed before any of it is committed.
-struct RzsHeader {
-  std::int32_t cols = 0, rows = 0, groups = 0;
-  std::array<RzsGroupRecord, kRzsMaxColumns> groupRecs{};
-  std::uint16_t lines = 0;
-  std::array<std::uint16_t, kRzsMaxColumns> lengths{};
-  std::array<std::array<std::string, kRzsMaxColumns>, kRzsMaxLines> names;
-};
-
-void ParseHeader(RtlFile& f, const std::string& path, RzsHeader& h) {
+template <class Header>
+void ParseHeader(RtlFile& f, const std::string& path, Header& h) {
   h.cols = ReadI32(f);
   h.rows = ReadI32(f);
   h.groups = ReadI32(f);
@@ -87,41 +83,50 @@ void ParseHeader(RtlFile& f, const std::string& path, RzsHeader& h) {
 
 }  // namespace
 
-void RzsReader::ReadRzsHeader() {
-  file_.close();
+void RzsReader::TakeCopy() {
   RtlFile f;
   f.reset(assigned_);
-  RzsHeader h;
-  ParseHeader(f, assigned_, h);  // throws; `f` closes itself and nothing is committed
+  Copy c;
+  ParseHeader(f, assigned_, c);  // throws; `f` closes itself and nothing is kept
   // Every row the header announces must be in the file, so that a fill
   // never stops half-way through a file that was accepted.
   const std::int64_t size = f.size();
-  const std::int64_t fit = (size - f.position()) / (4 * std::int64_t{h.cols});
-  if (h.rows > fit)
-    Refuse(assigned_, "в заголовке указано строк: " + std::to_string(h.rows) + ", а в файле их помещается " +
+  const std::int64_t fit = (size - f.position()) / (4 * std::int64_t{c.cols});
+  if (c.rows > fit)
+    Refuse(assigned_, "в заголовке указано строк: " + std::to_string(c.rows) + ", а в файле их помещается " +
                           std::to_string(fit), kReadBeyondEof);
+  const std::size_t count = static_cast<std::size_t>(c.rows) * static_cast<std::size_t>(c.cols);
+  c.values.resize(count);
+  if (count > 0) f.blockRead(c.values.data(), 4 * count);  // little-endian floats, straight into place
+  if constexpr (std::endian::native != std::endian::little) {
+    for (float& v : c.values) v = osc31::GetF32(reinterpret_cast<const std::uint8_t*>(&v));
+  }
+  c.taken = true;
+  copy_ = std::move(c);
+}
 
-  RzsColCount = h.cols;
-  RzsRowCount = h.rows;
-  RzsGroupCount = h.groups;
-  RzsGroups = h.groupRecs;
-  RzsLineCount = h.lines;
-  RzsTextLengths = h.lengths;
-  RzsNames = std::move(h.names);
+void RzsReader::ReadRzsHeader() {
+  Close();
+  if (!copy_.taken) TakeCopy();
+  RzsColCount = copy_.cols;
+  RzsRowCount = copy_.rows;
+  RzsGroupCount = copy_.groups;
+  RzsGroups = copy_.groupRecs;
+  RzsLineCount = copy_.lines;
+  RzsTextLengths = copy_.lengths;
+  RzsNames = copy_.names;
   RzsRowIndex = 0;
-  file_ = std::move(f);
+  open_ = true;
 }
 
 int RzsReader::ReadRzsRow() {
+  if (!open_) throw IoError(kFileNotOpen, assigned_);
   if (RzsRowIndex >= RzsRowCount) return -1;
-  std::uint8_t buf[4 * kRzsMaxColumns];
-  std::size_t n = static_cast<std::size_t>(RzsColCount);
-  file_.blockRead(buf, 4 * n);
-  for (std::size_t c = 0; c < n; ++c) RzsRow[c] = osc31::GetF32(buf + 4 * c);
+  const auto n = static_cast<std::size_t>(RzsColCount);
+  const float* row = copy_.values.data() + static_cast<std::size_t>(RzsRowIndex) * n;
+  std::copy_n(row, n, RzsRow.begin());
   ++RzsRowIndex;
   return 0;
 }
-
-void RzsReader::Close() { file_.close(); }
 
 }  // namespace kv

@@ -11,11 +11,14 @@
 //   u16 R (0..3), u16 L[NCols] (0..80)
 //   R lines of NCols texts of L[j] bytes (OEM)
 //   NRows rows of NCols float32
+//
+// The first ReadRzsHeader after Assign reads the file whole and closes it;
+// every later one is served from that copy, so series always come from the
+// file as it was chosen, whatever happens to it on disk since.
 #include <array>
 #include <cstdint>
 #include <string>
-
-#include "common/rtl_file.h"
+#include <vector>
 
 namespace kv {
 
@@ -29,12 +32,16 @@ using RzsGroupRecord = std::array<std::uint8_t, kRzsGroupRecordSize>;
 
 class RzsReader {
  public:
-  // The file the next ReadRzsHeader opens (RzsFileVar's assignment).
-  void Assign(const std::string& path) { assigned_ = path; }
+  // The file the next ReadRzsHeader reads from disk (RzsFileVar's
+  // assignment); drops the copy of the file assigned before.
+  void Assign(const std::string& path) {
+    assigned_ = path;
+    copy_ = Copy{};
+  }
   const std::string& AssignedName() const { return assigned_; }
 
   // Opens the assigned file (closing one already open) and reads its header;
-  // the file stays open at its first row. Throws IoError ("File not found",
+  // it stays open at its first row. Throws IoError ("File not found",
   // "Read beyond end of file" ...) or FileFormatError naming the count that
   // does not fit (code kReadBeyondEof when the file cannot hold the rows
   // its header announces); on any failure the file is closed and every
@@ -42,11 +49,11 @@ class RzsReader {
   void ReadRzsHeader();
 
   // 0: the next row is in RzsRow; -1: all NRows rows have been read. Throws
-  // IoError on a short read, leaving RzsRow unchanged.
+  // IoError ("File not open") when no header was read since the last Close.
   int ReadRzsRow();
 
-  void Close();
-  bool IsOpen() const { return file_.isOpen(); }
+  void Close() { open_ = false; }
+  bool IsOpen() const { return open_; }
 
   // Records of the last header read. Arrays are 0-based: RzsGroups[g - 1]
   // is group g, RzsTextLengths[j - 1] and RzsNames[i - 1][j - 1] column j.
@@ -66,8 +73,21 @@ class RzsReader {
   }
 
  private:
+  // The assigned file as it was read: its header records and its rows.
+  struct Copy {
+    bool taken = false;
+    std::int32_t cols = 0, rows = 0, groups = 0;
+    std::array<RzsGroupRecord, kRzsMaxColumns> groupRecs{};
+    std::uint16_t lines = 0;
+    std::array<std::uint16_t, kRzsMaxColumns> lengths{};
+    std::array<std::array<std::string, kRzsMaxColumns>, kRzsMaxLines> names;
+    std::vector<float> values;  // rows * cols, row after row
+  };
+  void TakeCopy();
+
   std::string assigned_;
-  RtlFile file_;
+  Copy copy_;
+  bool open_ = false;
 };
 
 }  // namespace kv

@@ -4,12 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTabWidget>
+#include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <filesystem>
 
@@ -133,6 +139,22 @@ TEST_F(AxisDialog, TheToolbarButtonShowsTheDialogModeless) {
                            "FactorList", "ListOfSum", "ListLeftAxis", "PageControl1", "PageControl2", "ButtonOK"})
     EXPECT_NE(a->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
   EXPECT_EQ(Cell(9, 0), "10");
+
+  // The grid as designed, in the dialog's colour; the user sizes a column
+  // by dragging its grid line, and the grid grows to keep it in view.
+  QTableWidget* grid = a->ListLeftAxis;
+  EXPECT_EQ(grid->width(), 193);
+  EXPECT_EQ(std::vector<int>({grid->columnWidth(0), grid->columnWidth(1), grid->columnWidth(2)}),
+            std::vector<int>({25, 64, 98}));
+  const QRect empty = grid->visualRect(grid->model()->index(9, 2));
+  EXPECT_EQ(grid->viewport()->grab().toImage().pixelColor(empty.center()).name().toStdString(),
+            a->palette().color(QPalette::Window).name().toStdString());
+  const int line = grid->columnViewportPosition(1) + grid->columnWidth(1) - 1;
+  QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, QPoint(line, 5));
+  QTest::mouseMove(grid->viewport(), QPoint(line + 40, 5));
+  QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, QPoint(line + 40, 5));
+  EXPECT_EQ(grid->columnWidth(1), 64 + 40);
+  EXPECT_GE(grid->viewport()->width(), 25 + 104 + 98);
   a->ButtonOK->click();
   EXPECT_FALSE(a->isVisible());
 }
@@ -163,6 +185,19 @@ TEST_F(AxisDialog, KelvotinsOscillogramOpensAndItsPhenomenaAreDrawnOneScalePerTy
   EXPECT_EQ(g.TypeGroups[1].Slots, (std::vector<std::uint8_t>{1, 3}));
   EXPECT_EQ(Cell(3, 1), QStringLiteral("U в точке Xэк"));
   EXPECT_EQ(Cell(3, 2), QStringLiteral("Файл: async.31"));
+  // Every text of the grid whole in its column, every column in view, and
+  // rows of the pick lists that hold their check boxes.
+  const QTableWidget* grid = a->ListLeftAxis;
+  const int margins = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) + 1;
+  int columns = 0;
+  for (int c = 0; c < 3; ++c) {
+    columns += grid->columnWidth(c);
+    for (int r = 0; r < 4; ++r)
+      EXPECT_LE(grid->fontMetrics().horizontalAdvance(Cell(r, c)) + margins, grid->columnWidth(c)) << r << c;
+  }
+  EXPECT_LE(columns, grid->viewport()->width());
+  for (QListWidget* l : {a->FactorList, a->ListOfSum})
+    EXPECT_GE(l->visualItemRect(l->item(0)).height(), l->style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, l) + 2);
   for (int q = 0; q < 4; ++q) {
     EXPECT_TRUE(FormGraph->Series[q]->Active()) << q;
     EXPECT_EQ(FormGraph->Series[q]->PointCount(), 401) << q;
@@ -209,9 +244,18 @@ TEST_F(AxisDialog, BothLimitsAreRefusedWithTheirMessages) {
   std::vector<std::uint8_t> types(16);
   for (std::size_t j = 0; j < types.size(); ++j) types[j] = static_cast<std::uint8_t>(1 + j % 5);
   Open(HandOsc(dir, "many.31", types));
+  // The selection goes through the items: each message stands at its item,
+  // with the rows added before it shown.
+  QStringList seen;
+  a->ShowMessage = [&](const QString& m) {
+    messages << m;
+    seen << QString::number(a->FactorList->currentRow()) + " " + Cell(9, 1);
+  };
   a->AddAllFactor->click();
   EXPECT_EQ(FormGraph->Graph.FShownRows, 10);
   EXPECT_EQ(messages, QStringList(6, QStringLiteral("Можно отобразить только 10 явлений.")));
+  EXPECT_EQ(seen, (QStringList{"10 К10", "11 К10", "12 К10", "13 К10", "14 К10", "15 К10"}));
+  EXPECT_EQ(a->FactorList->currentRow(), 15);
   EXPECT_EQ(a->FactorList->item(12)->checkState(), Qt::Unchecked);
 
   // Room for one more phenomenon, but not for a sixth type.
@@ -262,7 +306,8 @@ TEST_F(AxisDialog, TheCommentWindowFollowsTheSelectionAndCancellingChangesNothin
   std::vector<QString> seen;
   open_->script = [&](ScriptedOpenDialog& d) {
     EXPECT_TRUE(Form1->isVisible());
-    EXPECT_EQ(Form1->geometry().width(), 426);
+    EXPECT_EQ(Form1->frameGeometry().width(), 426);
+    EXPECT_EQ(Form1->geometry().height(), 45);
     EXPECT_EQ(Form1->frameGeometry().left(), 197);
     d.Select(second);
     seen.push_back(Form1->Memo1->toPlainText());
@@ -291,6 +336,38 @@ TEST_F(AxisDialog, TheCommentWindowFollowsTheSelectionAndCancellingChangesNothin
   a->AddFactor->click();
   EXPECT_EQ(FormGraph->Graph.SeriesRecs[0].FileName, first);
   EXPECT_EQ(FormGraph->Graph.TypeGroups[0].TypeCode, 3);
+}
+
+// Qt's own dialog: its name box starts with the pattern, takes a selected
+// name, and is emptied by the switch to result files, so that "Открыть"
+// cannot read an oscillogram as a result file.
+TEST_F(AxisDialog, TheRealOpenDialogsNameBox) {
+  const std::string first = HandOsc(dir, "first.31", {3});
+  Open(first);
+  const std::string second = HandOsc(dir, "second.31", {1, 1});
+  a->OpenDialog1 = std::make_unique<QtOpenDialog>();
+  QStringList seen;
+  QTimer::singleShot(0, a, [&] {
+    QApplication::processEvents();
+    auto* d = a->findChild<QFileDialog*>();
+    QLineEdit* name = d ? d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
+    QComboBox* types = d ? d->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")) : nullptr;
+    if (name && types) {
+      seen << name->text();
+      d->selectFile(QString::fromStdString(second));
+      seen << name->text();
+      QTest::keyClick(types, Qt::Key_Down);
+      seen << name->text() << QString::number(Form1->isVisible());
+      QMetaObject::invokeMethod(d, "accept");  // "Открыть" with the box empty: nothing to open
+      seen << QString::number(d->isVisible());
+    }
+    if (QWidget* m = QApplication::activeModalWidget()) m->close();
+  });
+  a->ChangFile->click();
+  EXPECT_EQ(seen.join('|').toStdString(), "*.31|second.31||0|1");
+  EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+  EXPECT_EQ(a->FileNameLabel->text(), "first.31");
+  EXPECT_EQ(a->FactorList->count(), 1);
 }
 
 TEST_F(AxisDialog, AnUnreadableFileIsNotShownAsOpened) {

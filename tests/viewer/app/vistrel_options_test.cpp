@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QToolButton>
 
 #include "viewer/app/graph_mode.h"
@@ -37,7 +38,20 @@ class Options : public vistrel_test::FormsTest {
 TEST_F(Options, ControlsAndDefaultsAgreeWithTheChart) {
   TFormTool& t = *FormTool;
   EXPECT_EQ(t.windowTitle(), QStringLiteral("Опции"));
-  EXPECT_EQ(t.size(), QSize(214, 215));
+  // Designed places; a caption wider than its box in this font widens it
+  // (and the dialog) until it is read whole.
+  EXPECT_EQ(t.height(), 215);
+  EXPECT_GE(t.width(), 214);
+  const int box = t.style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, t.MarksCheck) +
+                  t.style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, t.MarksCheck);
+  const struct { QCheckBox* c; int top, width; } checks[] = {{t.MarksCheck, 8, 201}, {t.TimeAxisCheck, 88, 177},
+      {t.PosAxisCheck, 112, 113}, {t.FrameOn, 136, 169}, {t.ClipPoint, 160, 89}};
+  for (const auto& [c, top, width] : checks) {
+    EXPECT_EQ(c->pos(), QPoint(8, top)) << c->text().toStdString();
+    EXPECT_GE(c->width(), width);
+    EXPECT_LE(box + c->fontMetrics().horizontalAdvance(c->text()), c->width()) << c->text().toStdString();
+    EXPECT_LE(c->geometry().right(), t.width() - 1);
+  }
   EXPECT_EQ(t.MarksCheck->text(), QStringLiteral("Показывать маркеры к явлениям"));
   EXPECT_EQ(t.TypeMarks->title(), QStringLiteral("Маркер"));
   const auto radios = t.TypeMarks->findChildren<QRadioButton*>();

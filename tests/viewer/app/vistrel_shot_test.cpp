@@ -120,7 +120,7 @@ bool HasColour(const QImage& img, const QRect& area, QColor c) {
 
 TEST(VistrelShot, TenFullSeriesAreDrawnInTheirSlotColours) {
   if (!qApp) new QApplication(argc_, argv_);
-  QApplication::setApplicationDisplayName(vistrel::kApplicationTitle);
+  vistrel::SetApplicationName();
   vistrel::CreateForms();
   TFormGraph& w = *FormGraph;
   w.setGeometry(0, 0, 1280, 1000);

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QTest>
 #include <QToolButton>
+#include <QWindow>
 #include <cmath>
 #include <initializer_list>
 #include <limits>
@@ -324,6 +325,54 @@ TEST_F(Window, DialogButtons) {
     w->GridSBtn->click();
     EXPECT_EQ(w->Chart1->LeftAxis().GridVisible(), on);
     EXPECT_EQ(w->Chart1->BottomAxis().GridVisible(), on);
+  }
+}
+
+// At the design width the label after the screen length is read whole (on
+// two lines); a wider window has it on one line at its place.
+TEST_F(Window, TheScreenLengthLabelIsWholeAtTheDesignWidth) {
+  for (int width : {636, 900}) {
+    w->resize(width, 510);
+    QApplication::processEvents();
+    const QLabel* l = w->Label1;
+    const QRect text = l->fontMetrics().boundingRect(l->contentsRect(), Qt::TextWordWrap, l->text());
+    EXPECT_LE(text.width(), l->contentsRect().width()) << width;
+    EXPECT_LE(text.height(), l->contentsRect().height()) << width;
+    EXPECT_LT(l->geometry().right(), w->Panel1->width()) << width;
+    EXPECT_LT(l->geometry().bottom(), w->Panel1->height()) << width;
+    EXPECT_GT(l->x(), w->SpinEdit1->geometry().right()) << width;
+  }
+  EXPECT_EQ(w->Label1->y(), 9);
+}
+
+// The title the window system shows: Qt's platform windows append the
+// application's display name whenever one was set (a set one does not follow
+// the application name), and fall back to the application name for none.
+QString PlatformTitle(QWidget* window) {
+  const QString name = QCoreApplication::applicationName();
+  QCoreApplication::setApplicationName(name + QStringLiteral(" probe"));
+  const bool displayNameSet = QGuiApplication::applicationDisplayName() != QCoreApplication::applicationName();
+  QCoreApplication::setApplicationName(name);
+  QString title = window->windowHandle() ? window->windowHandle()->title() : QString();
+  const QString display = QGuiApplication::applicationDisplayName();
+  if (displayNameSet && !title.endsWith(display))
+    title += (title.isEmpty() ? QString() : QStringLiteral(" \u2014 ")) + display;
+  else if (title.isEmpty())
+    title = name;
+  return title;
+}
+
+TEST_F(Window, EveryWindowIsTitledExactlyByItsCaption) {
+  vistrel::SetApplicationName();
+  const std::pair<QWidget*, QString> windows[] = {{w, QStringLiteral("Сводный график")},
+                                                  {Form1, QStringLiteral("Комментарий к осциллограмме")},
+                                                  {FormAxis, QStringLiteral("Добавить/Удалить явления")},
+                                                  {FormTool, QStringLiteral("Опции")},
+                                                  {TrasWin, QStringLiteral("Трассировка")}};
+  for (const auto& [window, caption] : windows) {
+    window->show();
+    EXPECT_EQ(PlatformTitle(window).toStdString(), caption.toStdString());
+    window->hide();
   }
 }
 

@@ -144,23 +144,24 @@ TEST_F(Choice, AResultFileListsItsColumnsWithTheBuiltInCaptions) {
   EXPECT_EQ(choice.Chosen().TimeOsc, "0 сек.");
 }
 
-// A phenomenon that cannot be read leaves no row, record or point, and its
-// item can be ticked again.
-TEST_F(Choice, AddingIsAllOrNothing) {
-  const std::string path = Write("calc.rzs", MakeRzs(3, 5));
+// A result file is drawn as it was when it was opened, even when it has
+// been replaced or removed since: the series agree with the read-outs.
+TEST_F(Choice, AResultFileIsDrawnAsItWasOpened) {
+  const std::string path = Write("calc.rzs", MakeRzs(3, 100));
   ASSERT_TRUE(choice.OpenFile(path, kv::kKindResults));
+  WriteBytes(path, MakeRzs(3, 70000));
+  Check(PickList::Factors, {1});
+  choice.AddChecked(PickList::Factors);
   std::filesystem::remove(path);
   Check(PickList::Factors, {0});
   choice.AddChecked(PickList::Factors);
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_NE(messages[0].find(path), std::string::npos) << messages[0];
-  EXPECT_EQ(g.FShownRows, 0);
-  EXPECT_EQ(g.TypeGroupCount, 0);
-  EXPECT_TRUE(slots.slot[0].xy.empty());
-  EXPECT_FALSE(slots.slot[0].active);
-  EXPECT_EQ(State(PickList::Factors, 0), ItemState::Unchecked);
-  EXPECT_TRUE(Enabled(PickList::Factors, 0));
-  EXPECT_FALSE(choice.DeleteEnabled());
+  EXPECT_TRUE(messages.empty());
+  ASSERT_EQ(g.FShownRows, 2);
+  for (int row : {0, 1}) {
+    ASSERT_EQ(Slot(row).xy.size(), 100u) << row;
+    const kv::TSeriesRec& r = g.SeriesRecs[g.FSlotOfRow[static_cast<std::size_t>(row)]];
+    EXPECT_NEAR(Slot(row).xy[99].second * r.Scale + r.Offset, 99 + 10 * (2 - row), 1e-3) << row;
+  }
 }
 
 // An oscillogram is drawn as it was when it was opened, whatever happens to
