@@ -39,7 +39,19 @@ QString TTrasGrid::Cells(int col, int row) const {
 void TTrasGrid::SetCells(int col, int row, const QString& text) {
   if (col < 0 || col >= kColCount || row < 0 || row >= kRowCount) return;
   QTableWidgetItem* it = row == 0 ? horizontalHeaderItem(col) : item(row - 1, col);
-  if (it && it->text() != text) it->setText(text);
+  if (!it || it->text() == text) return;
+  if (row > 0) {
+    it->setText(text);  // repaints that cell alone
+    return;
+  }
+  // A header text that the model announces makes the view lay out and
+  // repaint every cell; the fixed row keeps its size, so only its header
+  // section is told.
+  {
+    const QSignalBlocker quiet(model());
+    it->setText(text);
+  }
+  horizontalHeader()->headerDataChanged(Qt::Horizontal, col, col);
 }
 
 TTrasWin::TTrasWin(QWidget* owner)

@@ -115,7 +115,19 @@ void Chart::XorLine(int x1, int y1, int x2, int y2, const QPen& pen) {
 void Chart::paintEvent(QPaintEvent* e) {
   EnsureImage();
   QPainter p(this);
-  p.drawImage(e->rect(), screen_, e->rect());
+  const QRegion& region = e->region();
+  if (region.rectCount() <= 1) {
+    p.drawImage(e->rect(), screen_, e->rect());
+    return;
+  }
+  // Several rectangles (a trace step's strips of the old and the new line,
+  // less the time labels over them): each copied under a clip of its own.
+  // Under a clip of several rectangles the paint engine takes a slow path
+  // that costs as much as copying the whole window.
+  for (const QRect& r : region) {
+    p.setClipRect(r);
+    p.drawImage(r, screen_, r);
+  }
 }
 
 void Chart::resizeEvent(QResizeEvent*) {

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QTest>
 #include <QToolButton>
 #include <cmath>
@@ -320,6 +321,39 @@ TEST_F(Measure, DraggingTheCursorLineMovesItAndTheReleasePlacesIt) {
   w->Chart1MouseUp(Qt::LeftButton, Plot().right() + 5, y);
   EXPECT_EQ(w->FCursorX, Plot().right());
   EXPECT_EQ(w->Graph.SeriesRecs[0].TraceIndex, 30);
+}
+
+// A step repaints only what changed: the strips of the old and the new line
+// on the chart, the cells whose values changed in the read-out.
+TEST_F(Measure, AStepRepaintsTheLineStripsAndTheChangedCells) {
+  ShowSine(0);
+  Show(1, 51, 0.02, 0, 2, 1, [](int) { return 0.25; });  // the same value at every point
+  StartTrace();
+  const int y = Plot().center().y();
+  w->Chart1MouseUp(Qt::LeftButton, w->Series[0]->PointPixelX(5), y);
+  QApplication::processEvents();
+  struct Painted : QObject {
+    QRegion region;
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::Paint) region += static_cast<QPaintEvent*>(e)->region();
+      return false;
+    }
+  } chart, cells;
+  w->Chart1->installEventFilter(&chart);
+  TTrasGrid& g = *TrasWin->TrasString;
+  g.viewport()->installEventFilter(&cells);
+  const int from = w->FCursorX;
+  w->Chart1MouseUp(Qt::LeftButton, w->Series[0]->PointPixelX(40), y);
+  QApplication::processEvents();
+  const int to = w->FCursorX;
+  ASSERT_GT(to - from, 200);
+  EXPECT_TRUE(chart.region.contains(QPoint(from, y)));
+  EXPECT_TRUE(chart.region.contains(QPoint(to, y)));
+  EXPECT_FALSE(chart.region.contains(QPoint((from + to) / 2, y)));
+  EXPECT_EQ(Cell(1, 0), Time(0.8));
+  EXPECT_TRUE(cells.region.intersects(g.visualRect(g.model()->index(0, 1))));    // row 1: a new value
+  EXPECT_FALSE(cells.region.intersects(g.visualRect(g.model()->index(1, 1))));   // row 2: the same value
+  EXPECT_FALSE(cells.region.intersects(g.visualRect(g.model()->index(0, 0))));   // titles
 }
 
 TEST_F(Measure, ReadOutColumnOneFillsTheWindow) {
