@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPaintEvent>
 #include <QPicture>
+#include <QScopeGuard>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -29,6 +30,8 @@ constexpr int kOverlayMargin = 3;  // pixels around the after-draw pass' recorde
 QRegion Chart::RenderScreen(bool afterDrawOnly) {
   const QSize sz = size().expandedTo(QSize(1, 1));
   const QRect all(QPoint(0, 0), sz);
+  screenPass_ = true;
+  const auto screenDone = qScopeGuard([this] { screenPass_ = false; });
   Pass ps;
   ps.size = sz;
   QRegion changed;

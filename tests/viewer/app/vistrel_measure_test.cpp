@@ -323,6 +323,59 @@ TEST_F(Measure, DraggingTheCursorLineMovesItAndTheReleasePlacesIt) {
   EXPECT_EQ(w->Graph.SeriesRecs[0].TraceIndex, 30);
 }
 
+// The line, its time labels and the read-out show one moment whatever moves
+// the time axis: a resize or a zoom takes the line to its point, a page
+// change keeps the line's pixel and places the trace there again.
+TEST_F(Measure, CursorShowsOneMomentAfterAResizeAZoomAndAPageChange) {
+  ShowSine(0, 216);  // 0 .. 4.3 s
+  StartTrace();
+  kv::Chart& c = *w->Chart1;
+  const int y = Plot().center().y();
+  auto shows = [&](int i) {
+    QApplication::processEvents();
+    c.Image();
+    const double t = w->Series[0]->PointX(i);
+    SCOPED_TRACE(t);
+    EXPECT_EQ(w->Graph.SeriesRecs[0].TraceIndex, i);
+    EXPECT_EQ(w->FCursorX, w->Series[0]->PointPixelX(i));
+    EXPECT_NEAR(c.BottomAxis().PixelToValue(w->FCursorX), t, 0.01);
+    for (QLabel* l : {w->TimeLabel, w->TimeLabel1}) {
+      EXPECT_EQ(l->text(), Time(t));
+      EXPECT_EQ(l->x(), w->FCursorX + c.LeftAxis().AxisPen().width());
+    }
+    EXPECT_EQ(w->TimeLabel->y(), Plot().bottom() - w->TimeLabel->height());
+    EXPECT_EQ(w->TimeLabel1->y(), Plot().top());
+    EXPECT_EQ(Cell(1, 0), Time(t));
+    EXPECT_EQ(Cell(1, 1), Value(0, i));
+  };
+  w->Chart1MouseUp(Qt::LeftButton, w->Series[0]->PointPixelX(107), y);  // 2.14 s
+  shows(107);
+  w->resize(1400, 800);
+  shows(107);
+  const QRect r = Plot();
+  c.ZoomToRect(r.left() + r.width() / 4, r.top(), r.right(), r.bottom());
+  shows(107);
+  c.ResetZoom();
+  shows(107);
+
+  // 1000 ms a screen: the trace placed at 0.5 s, then one screen right.
+  w->PageSBtn->setEnabled(true);
+  w->PageSBtn->click();
+  w->Chart1MouseUp(Qt::LeftButton, w->Series[0]->PointPixelX(25), y);
+  shows(25);
+  const int x = w->FCursorX;
+  w->ButtonNext->click();
+  EXPECT_EQ(w->FCursorX, x);
+  shows(76);  // 1.52 s
+  // Steps go on from the moment shown, both ways.
+  QTest::mouseClick(w->Chart1, Qt::RightButton, {}, QPoint(w->FCursorX + 30, y));
+  shows(77);
+  for (int k = 0; k < 3; ++k) QTest::mouseClick(w->Chart1, Qt::RightButton, {}, QPoint(w->FCursorX - 30, y));
+  shows(74);
+  w->ButtonPrevious->click();
+  shows(23);
+}
+
 // A step repaints only what changed: the strips of the old and the new line
 // on the chart, the cells whose values changed in the read-out.
 TEST_F(Measure, AStepRepaintsTheLineStripsAndTheChangedCells) {
