@@ -181,6 +181,7 @@ void TFormGraph::WriteTraceTitles() {
   for (int i = 0; i < kv::kSlotCount; ++i) g.SetCells(0, i + 1, QString());
   for (int i = 0; i < kv::kSlotCount; ++i)
     if (active & (1u << i)) g.SetCells(0, ++n, Series[static_cast<std::size_t>(i)]->Title());
+  TrasWin->FitTitleColumn();
 }
 
 void TFormGraph::Chart1MouseUp(Qt::MouseButton button, int x, int y) {

@@ -5,8 +5,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPaintEvent>
+#include <QStyle>
 #include <QTest>
 #include <QToolButton>
 #include <cmath>
@@ -409,13 +411,20 @@ TEST_F(Measure, AStepRepaintsTheLineStripsAndTheChangedCells) {
   EXPECT_FALSE(cells.region.intersects(g.visualRect(g.model()->index(0, 0))));   // titles
 }
 
-TEST_F(Measure, ReadOutColumnOneFillsTheWindow) {
+TEST_F(Measure, ReadOutTitlesStandWholeAndColumnOneFillsTheWindow) {
+  const QString name = QStringLiteral("Акт. мощность Р1");  // 16 characters, as long as a file's names get
   ShowSine(0);
-  StartTrace();
+  w->Series[0]->SetTitle(name);
   TTrasGrid& g = *TrasWin->TrasString;
+  const int values = g.columnWidth(1);
+  StartTrace();
+  // The style's text margin on either side of a cell.
+  const int margin = g.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &g) + 1;
+  EXPECT_GE(g.columnWidth(0), QFontMetrics(g.font()).horizontalAdvance(name) + 2 * margin);
+  EXPECT_EQ(g.columnWidth(1), values);  // the window grew instead
+  EXPECT_LE(TrasWin->width(), 300);
   const int inner = TrasWin->width() - 2 * g.frameWidth();
-  EXPECT_EQ(g.columnWidth(0), 64);
-  EXPECT_EQ(g.columnWidth(1), inner - 64);
+  EXPECT_EQ(g.columnWidth(1), inner - g.columnWidth(0));
   g.setColumnWidth(0, 40);  // the user drags the border
   EXPECT_EQ(g.columnWidth(1), inner - 40);
   TrasWin->resize(250, 260);
