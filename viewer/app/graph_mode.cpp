@@ -414,6 +414,7 @@ void TFormGraph::Chart1PageChange() {
   ButtonNext->setEnabled(page < count);
   BLastPage->setEnabled(ButtonNext->isEnabled());
   BFirstPage->setEnabled(ButtonPrevious->isEnabled());
+  PlaceTraceAtLine();
 }
 
 void TFormGraph::FullSBtnClick() {

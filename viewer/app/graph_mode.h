@@ -158,6 +158,21 @@ class TFormGraph : public QWidget {
   std::array<std::int32_t, kv::kSlotCount> TraceIndices() const;
   void StoreTrace(const std::array<std::int32_t, kv::kSlotCount>& idx, int cursorRow);
   void ResetDrag();
+  // The line, its time labels and the read-out show one moment. A page
+  // change keeps the line's pixel and places the trace there again;
+  // anything else that moves the time axis on the screen (a zoom, its undo,
+  // a resize) takes the line to its trace point's new pixel.
+  struct TimeAxisView {
+    int L = 0, R = 0;
+    double Min = 0, Max = 0;
+    bool operator==(const TimeAxisView&) const = default;
+  };
+  TimeAxisView CurrentTimeAxisView() const;
+  void PlaceTraceAtLine();      // after a page change
+  void PlaceTraceAt(int x);     // as a left click at x, laid out as now
+  void FollowCursorPoint();     // in the screen's after-draw pass
+  int FCursorSlot = -1;         // slot of the cursor phenomenon; -1 = none
+  TimeAxisView FCursorView;     // the time axis when the line was put on its point
   // The read-out's titles, rewritten when the set of active series changes.
   void WriteTraceTitles();
   std::uint16_t ActiveSlotMask() const;  // bit s: line series of slot s is active

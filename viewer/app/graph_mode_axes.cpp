@@ -153,7 +153,9 @@ void TFormGraph::DrawGroupAxes() {
 }
 
 void TFormGraph::Chart1AfterDraw() {
-  if (!TrasSBtn->isChecked() || FCursorX <= 0) return;
+  if (!TrasSBtn->isChecked()) return;
+  FollowCursorPoint();
+  if (FCursorX <= 0) return;
   // The trace cursor: a copy of the left axis with ticks and no labels.
   kv::ChartAxis& left = Chart1->LeftAxis();
   FInAfterDraw = true;
@@ -167,10 +169,12 @@ void TFormGraph::WriteReadOut() {
   const auto rows = TraceRows();
   const auto idx = TraceIndices();
   const QString time = kv::ChartAxis::FormatFloat(kTimeFormat, kv::CursorTime(rows, {idx.data(), rows.size()}));
-  for (QLabel* l : {TimeLabel, TimeLabel1}) {
-    l->move(FCursorX + left.AxisPen().width(), l->y());
-    l->setText(time);
-  }
+  // At the cursor, one at the top and one at the bottom of the plot (which a
+  // resize moves).
+  const QRect plot = Chart1->PlotRect();
+  TimeLabel->move(FCursorX + left.AxisPen().width(), plot.bottom() - TimeLabel->height());
+  TimeLabel1->move(FCursorX + left.AxisPen().width(), plot.top());
+  for (QLabel* l : {TimeLabel, TimeLabel1}) l->setText(time);
   if (!TrasWin) return;
   TTrasGrid& g = *TrasWin->TrasString;
   if (DragState != kv::DragKind::Cursor) g.SetCells(1, 0, time);

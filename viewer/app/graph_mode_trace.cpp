@@ -81,17 +81,60 @@ void TFormGraph::StoreTrace(const std::array<std::int32_t, kv::kSlotCount>& idx,
     if (slot < Graph.SeriesRecs.size()) Graph.SeriesRecs[slot].TraceIndex = idx[static_cast<std::size_t>(r)];
   }
   // The cursor line stands on the cursor row's point.
-  if (cursorRow >= 0 && cursorRow < n)
-    if (const kv::ChartSeries* s = Chart1->SeriesAt(Graph.FSlotOfRow[static_cast<std::size_t>(cursorRow)]))
+  if (cursorRow >= 0 && cursorRow < n) {
+    const int slot = Graph.FSlotOfRow[static_cast<std::size_t>(cursorRow)];
+    if (const kv::ChartSeries* s = Chart1->SeriesAt(slot)) {
       FCursorX = s->PointPixelX(idx[static_cast<std::size_t>(cursorRow)]);
+      FCursorSlot = slot < kv::kSlotCount ? slot : -1;
+      FCursorView = CurrentTimeAxisView();
+    }
+  }
 }
 
 // Drag lines still shown go with the callers' repaint.
 void TFormGraph::ResetDrag() {
   FCursorX = -1;
   FCursorY = -1;
+  FCursorSlot = -1;
   DragState = kv::DragKind::Idle;
   Chart1->unsetCursor();
+}
+
+TFormGraph::TimeAxisView TFormGraph::CurrentTimeAxisView() const {
+  const QRect r = Chart1->PlotRect();
+  const kv::ChartAxis& bottom = Chart1->BottomAxis();
+  return {r.left(), r.right(), bottom.Minimum(), bottom.Maximum()};
+}
+
+void TFormGraph::PlaceTraceAt(int x) {
+  auto rows = TraceRows();
+  auto idx = TraceIndices();
+  const kv::ChartAxis& bottom = Chart1->BottomAxis();
+  StoreTrace(idx, kv::PlaceTrace(rows, {idx.data(), rows.size()}, bottom.PixelToValue(x), bottom.Minimum()));
+}
+
+void TFormGraph::PlaceTraceAtLine() {
+  const int x = FCursorX;
+  if (!TrasSBtn->isChecked() || x < 0) return;
+  Chart1->Image();  // the new page laid out: its visible points and pixels
+  FCursorX = x;     // whatever that paint made of the old trace point
+  PlaceTraceAt(x);
+  Chart1->RepaintAfterDraw();
+}
+
+void TFormGraph::FollowCursorPoint() {
+  if (!Chart1->ScreenPass() || DragState == kv::DragKind::Cursor || FCursorSlot < 0) return;
+  const TimeAxisView now = CurrentTimeAxisView();
+  if (now == FCursorView) return;
+  FCursorView = now;
+  const kv::ChartSeries* s = Series[static_cast<std::size_t>(FCursorSlot)];
+  const std::int32_t i = Graph.SeriesRecs[static_cast<std::size_t>(FCursorSlot)].TraceIndex;
+  if (!s->Active() || i < 0 || i >= s->PointCount()) return;
+  const int x = s->PointPixelX(i);
+  if (x >= now.L && x <= now.R)
+    FCursorX = x;
+  else if (FCursorX >= now.L && FCursorX <= now.R)
+    PlaceTraceAt(FCursorX);  // its point left the view: placed again at the line, as after a page change
 }
 
 void TFormGraph::TrasSBtnClick() {
@@ -139,20 +182,20 @@ void TFormGraph::WriteTraceTitles() {
   for (int i = 0; i < kv::kSlotCount; ++i) g.SetCells(0, i + 1, QString());
   for (int i = 0; i < kv::kSlotCount; ++i)
     if (active & (1u << i)) g.SetCells(0, ++n, Series[static_cast<std::size_t>(i)]->Title());
+  TrasWin->FitTitleColumn();
 }
 
 void TFormGraph::Chart1MouseUp(Qt::MouseButton button, int x, int y) {
   if (TrasSBtn->isChecked()) {
     Chart1->Image();  // draws first if out of date: visible ranges as on the screen
-    auto rows = TraceRows();
-    auto idx = TraceIndices();
-    const std::span<std::int32_t> index(idx.data(), rows.size());
-    kv::ChartAxis& bottom = Chart1->BottomAxis();
     if (button == Qt::LeftButton && kv::PlacesTrace(Plot(*Chart1), x, y)) {
-      StoreTrace(idx, kv::PlaceTrace(rows, index, bottom.PixelToValue(x), bottom.Minimum()));
+      PlaceTraceAt(x);
     } else if (button == Qt::RightButton && x != FCursorX) {
+      auto rows = TraceRows();
+      auto idx = TraceIndices();
+      const std::span<std::int32_t> index(idx.data(), rows.size());
       const auto dir = x < FCursorX ? kv::TraceStep::Left : kv::TraceStep::Right;
-      StoreTrace(idx, kv::StepTrace(rows, index, kv::CursorTime(rows, index), dir, bottom.Maximum()));
+      StoreTrace(idx, kv::StepTrace(rows, index, kv::CursorTime(rows, index), dir, Chart1->BottomAxis().Maximum()));
     }
   }
   // Zoom completion: the dragged edge moved to the release point.

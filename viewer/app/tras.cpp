@@ -1,6 +1,8 @@
 #include "viewer/app/tras.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -39,7 +41,19 @@ QString TTrasGrid::Cells(int col, int row) const {
 void TTrasGrid::SetCells(int col, int row, const QString& text) {
   if (col < 0 || col >= kColCount || row < 0 || row >= kRowCount) return;
   QTableWidgetItem* it = row == 0 ? horizontalHeaderItem(col) : item(row - 1, col);
-  if (it && it->text() != text) it->setText(text);
+  if (!it || it->text() == text) return;
+  if (row > 0) {
+    it->setText(text);  // repaints that cell alone
+    return;
+  }
+  // A header text that the model announces makes the view lay out and
+  // repaint every cell; the fixed row keeps its size, so only its header
+  // section is told.
+  {
+    const QSignalBlocker quiet(model());
+    it->setText(text);
+  }
+  horizontalHeader()->headerDataChanged(Qt::Horizontal, col, col);
 }
 
 TTrasWin::TTrasWin(QWidget* owner)
@@ -70,6 +84,25 @@ void TTrasWin::FormResize() {
   // The grid fills the window; its layout may not have followed a resize yet.
   const int inner = width() - 2 * TrasString->frameWidth();
   TrasString->setColumnWidth(1, std::max(1, inner - TrasString->columnWidth(0)));
+}
+
+void TTrasWin::FitTitleColumn() {
+  TTrasGrid& g = *TrasString;
+  // A cell's text stands inside the style's margin on either side, and the
+  // grid line takes a pixel.
+  const int margin = g.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &g) + 1;
+  const QFontMetrics fm(g.font());
+  int need = std::max(TTrasGrid::kDefaultColWidth, g.horizontalHeader()->sectionSizeHint(0));
+  for (int row = 1; row < TTrasGrid::kRowCount; ++row)
+    need = std::max(need, fm.horizontalAdvance(g.Cells(0, row)) + 2 * margin + 1);
+  const int frames = 2 * g.frameWidth();
+  // The values keep the room they have, within the window's widest.
+  const int values = std::max(TTrasGrid::kDefaultColWidth, g.columnWidth(1));
+  const int widest = std::max(TTrasGrid::kDefaultColWidth, maximumWidth() - frames - values);
+  g.setColumnWidth(0, std::min(need, widest));
+  const int wanted = frames + g.columnWidth(0) + values;
+  if (wanted > width()) resize(std::min(wanted, maximumWidth()), height());
+  FormResize();
 }
 
 void TTrasWin::TrasStringMouseUp() { FormResize(); }

@@ -28,6 +28,9 @@ class TTrasWin : public QWidget {
 
   // Column 1 fills what column 0 leaves of the grid's width.
   void FormResize();
+  // Column 0 wide enough for its titles whole (never below the default),
+  // the window widened within its limits so that the values keep their room.
+  void FitTitleColumn();
   void TrasStringMouseUp();
 
  protected:

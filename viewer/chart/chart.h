@@ -389,6 +389,9 @@ class Chart : public QWidget {
   // series are gathered and written when something else draws: call Canvas()
   // for each drawing rather than keeping the painter from an earlier call.
   QPainter* Canvas() const;
+  // Inside a paint pass: true when it draws the screen's picture, false when
+  // it prints or exports (at a size and geometry of its own).
+  bool ScreenPass() const { return screenPass_; }
 
   // Full repaint now (the cached image is drawn anew; XOR lines vanish).
   void Repaint();
@@ -501,6 +504,7 @@ class Chart : public QWidget {
   bool imageDirty_ = true;
   bool repaintAgain_ = false;  // a setting changed during a pass
   bool laidOut_ = false;
+  bool screenPass_ = false;            // RenderScreen under way
   QRect plot_;                         // L, T, R, B as documented at PlotRect
   int leftTitleX_ = 0;                 // centre of the left axis' own title
   std::vector<QRect> legendBoxes_;     // colour box per legend item

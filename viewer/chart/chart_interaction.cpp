@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPaintEvent>
 #include <QPicture>
+#include <QScopeGuard>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -29,6 +30,8 @@ constexpr int kOverlayMargin = 3;  // pixels around the after-draw pass' recorde
 QRegion Chart::RenderScreen(bool afterDrawOnly) {
   const QSize sz = size().expandedTo(QSize(1, 1));
   const QRect all(QPoint(0, 0), sz);
+  screenPass_ = true;
+  const auto screenDone = qScopeGuard([this] { screenPass_ = false; });
   Pass ps;
   ps.size = sz;
   QRegion changed;
@@ -115,7 +118,19 @@ void Chart::XorLine(int x1, int y1, int x2, int y2, const QPen& pen) {
 void Chart::paintEvent(QPaintEvent* e) {
   EnsureImage();
   QPainter p(this);
-  p.drawImage(e->rect(), screen_, e->rect());
+  const QRegion& region = e->region();
+  if (region.rectCount() <= 1) {
+    p.drawImage(e->rect(), screen_, e->rect());
+    return;
+  }
+  // Several rectangles (a trace step's strips of the old and the new line,
+  // less the time labels over them): each copied under a clip of its own.
+  // Under a clip of several rectangles the paint engine takes a slow path
+  // that costs as much as copying the whole window.
+  for (const QRect& r : region) {
+    p.setClipRect(r);
+    p.drawImage(r, screen_, r);
+  }
 }
 
 void Chart::resizeEvent(QResizeEvent*) {

@@ -5,8 +5,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QStyle>
 #include <QTest>
 #include <QToolButton>
 #include <cmath>
@@ -404,13 +407,106 @@ TEST_F(Measure, DraggingTheCursorLineMovesItAndTheReleasePlacesIt) {
   EXPECT_EQ(w->Graph.SeriesRecs[0].TraceIndex, 30);
 }
 
-TEST_F(Measure, ReadOutColumnOneFillsTheWindow) {
-  ShowSine(0);
+// The line, its time labels and the read-out show one moment whatever moves
+// the time axis: a resize or a zoom takes the line to its point, a page
+// change keeps the line's pixel and places the trace there again.
+TEST_F(Measure, CursorShowsOneMomentAfterAResizeAZoomAndAPageChange) {
+  ShowSine(0, 216);  // 0 .. 4.3 s
   StartTrace();
+  kv::Chart& c = *w->Chart1;
+  const int y = Plot().center().y();
+  auto shows = [&](int i) {
+    QApplication::processEvents();
+    c.Image();
+    const double t = w->Series[0]->PointX(i);
+    SCOPED_TRACE(t);
+    EXPECT_EQ(w->Graph.SeriesRecs[0].TraceIndex, i);
+    EXPECT_EQ(w->FCursorX, w->Series[0]->PointPixelX(i));
+    EXPECT_NEAR(c.BottomAxis().PixelToValue(w->FCursorX), t, 0.01);
+    for (QLabel* l : {w->TimeLabel, w->TimeLabel1}) {
+      EXPECT_EQ(l->text(), Time(t));
+      EXPECT_EQ(l->x(), w->FCursorX + c.LeftAxis().AxisPen().width());
+    }
+    EXPECT_EQ(w->TimeLabel->y(), Plot().bottom() - w->TimeLabel->height());
+    EXPECT_EQ(w->TimeLabel1->y(), Plot().top());
+    EXPECT_EQ(Cell(1, 0), Time(t));
+    EXPECT_EQ(Cell(1, 1), Value(0, i));
+  };
+  w->Chart1MouseUp(Qt::LeftButton, w->Series[0]->PointPixelX(107), y);  // 2.14 s
+  shows(107);
+  w->resize(1400, 800);
+  shows(107);
+  const QRect r = Plot();
+  c.ZoomToRect(r.left() + r.width() / 4, r.top(), r.right(), r.bottom());
+  shows(107);
+  c.ResetZoom();
+  shows(107);
+
+  // 1000 ms a screen: the trace placed at 0.5 s, then one screen right.
+  w->PageSBtn->setEnabled(true);
+  w->PageSBtn->click();
+  w->Chart1MouseUp(Qt::LeftButton, w->Series[0]->PointPixelX(25), y);
+  shows(25);
+  const int x = w->FCursorX;
+  w->ButtonNext->click();
+  EXPECT_EQ(w->FCursorX, x);
+  shows(76);  // 1.52 s
+  // Steps go on from the moment shown, both ways.
+  QTest::mouseClick(w->Chart1, Qt::RightButton, {}, QPoint(w->FCursorX + 30, y));
+  shows(77);
+  for (int k = 0; k < 3; ++k) QTest::mouseClick(w->Chart1, Qt::RightButton, {}, QPoint(w->FCursorX - 30, y));
+  shows(74);
+  w->ButtonPrevious->click();
+  shows(23);
+}
+
+// A step repaints only what changed: the strips of the old and the new line
+// on the chart, the cells whose values changed in the read-out.
+TEST_F(Measure, AStepRepaintsTheLineStripsAndTheChangedCells) {
+  ShowSine(0);
+  Show(1, 51, 0.02, 0, 2, 1, [](int) { return 0.25; });  // the same value at every point
+  StartTrace();
+  const int y = Plot().center().y();
+  w->Chart1MouseUp(Qt::LeftButton, w->Series[0]->PointPixelX(5), y);
+  QApplication::processEvents();
+  struct Painted : QObject {
+    QRegion region;
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::Paint) region += static_cast<QPaintEvent*>(e)->region();
+      return false;
+    }
+  } chart, cells;
+  w->Chart1->installEventFilter(&chart);
   TTrasGrid& g = *TrasWin->TrasString;
+  g.viewport()->installEventFilter(&cells);
+  const int from = w->FCursorX;
+  w->Chart1MouseUp(Qt::LeftButton, w->Series[0]->PointPixelX(40), y);
+  QApplication::processEvents();
+  const int to = w->FCursorX;
+  ASSERT_GT(to - from, 200);
+  EXPECT_TRUE(chart.region.contains(QPoint(from, y)));
+  EXPECT_TRUE(chart.region.contains(QPoint(to, y)));
+  EXPECT_FALSE(chart.region.contains(QPoint((from + to) / 2, y)));
+  EXPECT_EQ(Cell(1, 0), Time(0.8));
+  EXPECT_TRUE(cells.region.intersects(g.visualRect(g.model()->index(0, 1))));    // row 1: a new value
+  EXPECT_FALSE(cells.region.intersects(g.visualRect(g.model()->index(1, 1))));   // row 2: the same value
+  EXPECT_FALSE(cells.region.intersects(g.visualRect(g.model()->index(0, 0))));   // titles
+}
+
+TEST_F(Measure, ReadOutTitlesStandWholeAndColumnOneFillsTheWindow) {
+  const QString name = QStringLiteral("Акт. мощность Р1");  // 16 characters, as long as a file's names get
+  ShowSine(0);
+  w->Series[0]->SetTitle(name);
+  TTrasGrid& g = *TrasWin->TrasString;
+  const int values = g.columnWidth(1);
+  StartTrace();
+  // The style's text margin on either side of a cell.
+  const int margin = g.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &g) + 1;
+  EXPECT_GE(g.columnWidth(0), QFontMetrics(g.font()).horizontalAdvance(name) + 2 * margin);
+  EXPECT_EQ(g.columnWidth(1), values);  // the window grew instead
+  EXPECT_LE(TrasWin->width(), 300);
   const int inner = TrasWin->width() - 2 * g.frameWidth();
-  EXPECT_EQ(g.columnWidth(0), 64);
-  EXPECT_EQ(g.columnWidth(1), inner - 64);
+  EXPECT_EQ(g.columnWidth(1), inner - g.columnWidth(0));
   g.setColumnWidth(0, 40);  // the user drags the border
   EXPECT_EQ(g.columnWidth(1), inner - 40);
   TrasWin->resize(250, 260);
