@@ -171,6 +171,7 @@ class TFormGraph : public QWidget {
   void PlaceTraceAtLine();      // after a page change
   void PlaceTraceAt(int x);     // as a left click at x, laid out as now
   void FollowCursorPoint();     // in the screen's after-draw pass
+  int OutputCursorX() const;    // the line's pixel in a print or export pass; -1 = none
   int FCursorSlot = -1;         // slot of the cursor phenomenon; -1 = none
   TimeAxisView FCursorView;     // the time axis when the line was put on its point
   // The read-out's titles, rewritten when the set of active series changes.

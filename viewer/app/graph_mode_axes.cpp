@@ -156,12 +156,27 @@ void TFormGraph::Chart1AfterDraw() {
   if (!TrasSBtn->isChecked()) return;
   FollowCursorPoint();
   if (FCursorX <= 0) return;
+  // Print and export lay the chart out anew: the line goes to its trace
+  // point's pixel there, and the screen's labels and read-out stay as they are.
+  const bool screen = Chart1->ScreenPass();
+  const int x = screen ? FCursorX : OutputCursorX();
+  if (x <= 0) return;
   // The trace cursor: a copy of the left axis with ticks and no labels.
   kv::ChartAxis& left = Chart1->LeftAxis();
   FInAfterDraw = true;
-  left.DrawAxisAt(FCursorX - kLabelsOffset, FCursorX - kTitleOffset, FCursorX, false);
+  left.DrawAxisAt(x - kLabelsOffset, x - kTitleOffset, x, false);
   FInAfterDraw = false;
-  WriteReadOut();
+  if (screen) WriteReadOut();
+}
+
+int TFormGraph::OutputCursorX() const {
+  if (FCursorSlot < 0) return -1;
+  const kv::ChartSeries* s = Series[static_cast<std::size_t>(FCursorSlot)];
+  const std::int32_t i = Graph.SeriesRecs[static_cast<std::size_t>(FCursorSlot)].TraceIndex;
+  if (!s->Active() || i < 0 || i >= s->PointCount()) return -1;
+  const int x = s->PointPixelX(i);
+  const QRect plot = Chart1->PlotRect();
+  return x >= plot.left() && x <= plot.right() ? x : -1;
 }
 
 void TFormGraph::WriteReadOut() {

@@ -458,6 +458,20 @@ TEST_F(Measure, CursorShowsOneMomentAfterAResizeAZoomAndAPageChange) {
   shows(74);
   w->ButtonPrevious->click();
   shows(23);
+
+  // Print and export lay the chart out at their own size: the line stands on
+  // its point there too, and the screen's labels stay where they were.
+  const QPoint label = w->TimeLabel->pos();
+  const QSize out = c.size() + QSize(331, 127);
+  QImage img(out, QImage::Format_RGB32);
+  {
+    QPainter p(&img);
+    c.Render(p, out);
+  }
+  EXPECT_EQ(w->TimeLabel->pos(), label);
+  c.resize(out);  // the same layout as the rendering's
+  c.Image();
+  EXPECT_GT(Marked(img, w->Series[0]->PointPixelX(23)), Plot().height() * 9 / 10);
 }
 
 // A step repaints only what changed: the strips of the old and the new line
