@@ -80,13 +80,15 @@ constexpr int kFileColWidth = kGridWidth - kRowNumberWidth - 6 - kDefaultColWidt
 // the grid has no header row to drag it in.
 class GridLineSizer : public QObject {
  public:
-  explicit GridLineSizer(QTableView* grid) : QObject(grid), grid_(grid) {
+  explicit GridLineSizer(QTableView* grid) : QObject(grid), grid_(grid), viewport_(grid->viewport()) {
     grid->viewport()->setMouseTracking(true);
-    grid->viewport()->installEventFilter(this);
+    viewport_->installEventFilter(this);
   }
 
+  // The viewport still sends events while the grid is being destroyed: the
+  // grid is asked nothing before the event is known to be the user's.
   bool eventFilter(QObject* o, QEvent* e) override {
-    if (o != grid_->viewport()) return false;
+    if (o != viewport_) return false;
     switch (e->type()) {
       case QEvent::MouseButtonPress: {
         auto* m = static_cast<QMouseEvent*>(e);
@@ -131,6 +133,7 @@ class GridLineSizer : public QObject {
   }
 
   QTableView* grid_;
+  QObject* viewport_;
   int column_ = -1;  // being sized
   int startX_ = 0, startWidth_ = 0;
 };
