@@ -95,10 +95,16 @@ void StripDirectory(DatMod1& d) {
   if (pos != std::string::npos) s = s.substr(pos + 1);
 }
 
+// In a file with LF line ends a lone CR is a blank to the run, not a line
+// end: the memo shows it as a mark that saving turns back into the CR, so a
+// save changes nothing the run reads.
+constexpr QChar kLoneCrMark(0x240D);
+
 QString FileBytesToMemoText(const std::string& bytes) {
   QString t = QString::fromStdString(Cp1251ToUtf8(bytes));
   t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  const bool lfEnds = bytes.find('\n') != std::string::npos;
+  t.replace(QLatin1Char('\r'), lfEnds ? kLoneCrMark : QChar(u'\n'));
   return t;
 }
 
@@ -109,6 +115,7 @@ std::string MemoTextToFileBytes(const QString& text, bool crlf) {
   const QString eol = crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
   QString out;
   for (const QString& l : lines) out += l + eol;
+  out.replace(kLoneCrMark, QLatin1Char('\r'));
   return Utf8ToCp1251(out.toStdString());
 }
 

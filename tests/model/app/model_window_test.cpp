@@ -216,8 +216,9 @@ TEST_F(ModelWindow, OpenShowSaveAndCancel) {
   EXPECT_EQ(QDir::currentPath(), start);
 
   // Processing: bare name in both labels, full name kept for the run; saved
-  // again under its own name; a cancelled save still hides the memo.
-  WriteBytes(other + "/run.a.txt", "  0 1 2 3 4\n");
+  // again under its own name, a lone CR still a CR; a cancelled save still
+  // hides the memo.
+  WriteBytes(other + "/run.a.txt", "  0 1 2 3 4 % a\r 5\n");
   openProcessing(other + "/run.a.txt");
   EXPECT_EQ(dialogs->log.back(), "open:Открытие файла обработки|Текстовые(*.txt);Экспон.(*.exp)");
   EXPECT_EQ(text("L2"), "run.a.txt");
@@ -226,7 +227,7 @@ TEST_F(ModelWindow, OpenShowSaveAndCancel) {
   dialogs->saves.push_back(other + "/run.a.txt");
   click("Save_M");
   EXPECT_EQ(dialogs->log.back(), "save:|Текст(*.txt)|" + other + "/run.a.txt");
-  EXPECT_EQ(ReadBytes(other + "/run.a.txt"), "  0 1 2 3 4\n");
+  EXPECT_EQ(ReadBytes(other + "/run.a.txt"), "  0 1 2 3 4 % a\r 5\n");
   openProcessing(other + "/run.a.txt");
   click("Save_M");  // cancelled
   EXPECT_EQ(visible(), "");
