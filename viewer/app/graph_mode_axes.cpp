@@ -10,6 +10,7 @@
 #include <climits>
 #include <utility>
 
+#include "viewer/app/font_choice.h"
 #include "viewer/app/graph_mode.h"
 #include "viewer/app/tool_form.h"
 #include "viewer/app/tras.h"
@@ -91,7 +92,7 @@ kv::CaptionRowsGeometry TFormGraph::CaptionGeometry() const {
   kv::CaptionRowsGeometry g;
   g.T = plot.top();
   g.B = plot.bottom();
-  g.fontHeight = -c.LeftAxis().LabelsFont().pixelSize();  // the platform's negative font height
+  g.fontHeight = -vistrel::FontHeight(c.LeftAxis().LabelsFont());  // the platform's negative font height
   g.height = title.height();
   g.step = title.height() + 1;
   g.freeBelow = c.BottomAxis().LabelsPixelPos() + QFontMetrics(c.BottomAxis().LabelsFont()).height() + kBelowLabelsGap;
