@@ -22,6 +22,7 @@
 
 #include "viewer/app/graph_mode.h"
 #include "viewer/app/inf_osc.h"
+#include "viewer/app/label_fit.h"
 #include "viewer/app/vistrel_start.h"
 
 TFormAxis* FormAxis = nullptr;
@@ -508,14 +509,11 @@ void TFormAxis::ShowRows() {
     ListLeftAxis->item(r, 2)->setText(Q(rows[static_cast<std::size_t>(r)].File));
   }
   // A column widens to its longest text (it never narrows here: the user
-  // may have widened it). A cell's text keeps the style's margin on either
-  // side, and the grid line takes a pixel of the column.
-  const QFontMetrics fm(ListLeftAxis->font());
-  const int margins = 2 * (ListLeftAxis->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, ListLeftAxis) + 1) + 1;
+  // may have widened it).
   for (int c = 0; c < ListLeftAxis->columnCount(); ++c) {
     int need = 0;
     for (int r = 0; r < ListLeftAxis->rowCount(); ++r)
-      need = std::max(need, fm.horizontalAdvance(ListLeftAxis->item(r, c)->text()) + margins);
+      need = std::max(need, vistrel::CellWidthFor(*ListLeftAxis, ListLeftAxis->item(r, c)->text()));
     if (need > ListLeftAxis->columnWidth(c)) ListLeftAxis->setColumnWidth(c, need);
   }
   ListLeftAxisDrawCell();

@@ -9,6 +9,7 @@
 #include <climits>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "viewer/chart/chart.h"
@@ -171,6 +172,7 @@ class TFormGraph : public QWidget {
   void PlaceTraceAtLine();      // after a page change
   void PlaceTraceAt(int x);     // as a left click at x, laid out as now
   void FollowCursorPoint();     // in the screen's after-draw pass
+  std::optional<int> CursorPointX() const;  // pixel of the cursor phenomenon's trace point
   int OutputCursorX() const;    // the line's pixel in a print or export pass; -1 = none
   int FCursorSlot = -1;         // slot of the cursor phenomenon; -1 = none
   TimeAxisView FCursorView;     // the time axis when the line was put on its point

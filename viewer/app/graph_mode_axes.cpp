@@ -171,13 +171,9 @@ void TFormGraph::Chart1AfterDraw() {
 }
 
 int TFormGraph::OutputCursorX() const {
-  if (FCursorSlot < 0) return -1;
-  const kv::ChartSeries* s = Series[static_cast<std::size_t>(FCursorSlot)];
-  const std::int32_t i = Graph.SeriesRecs[static_cast<std::size_t>(FCursorSlot)].TraceIndex;
-  if (!s->Active() || i < 0 || i >= s->PointCount()) return -1;
-  const int x = s->PointPixelX(i);
+  const std::optional<int> x = CursorPointX();
   const QRect plot = Chart1->PlotRect();
-  return x >= plot.left() && x <= plot.right() ? x : -1;
+  return x && *x >= plot.left() && *x <= plot.right() ? *x : -1;
 }
 
 void TFormGraph::WriteReadOut() {

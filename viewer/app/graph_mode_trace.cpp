@@ -122,17 +122,23 @@ void TFormGraph::PlaceTraceAtLine() {
   Chart1->RepaintAfterDraw();
 }
 
+std::optional<int> TFormGraph::CursorPointX() const {
+  if (FCursorSlot < 0) return std::nullopt;
+  const kv::ChartSeries* s = Series[static_cast<std::size_t>(FCursorSlot)];
+  const std::int32_t i = Graph.SeriesRecs[static_cast<std::size_t>(FCursorSlot)].TraceIndex;
+  if (!s->Active() || i < 0 || i >= s->PointCount()) return std::nullopt;
+  return s->PointPixelX(i);
+}
+
 void TFormGraph::FollowCursorPoint() {
   if (!Chart1->ScreenPass() || DragState == kv::DragKind::Cursor || FCursorSlot < 0) return;
   const TimeAxisView now = CurrentTimeAxisView();
   if (now == FCursorView) return;
   FCursorView = now;
-  const kv::ChartSeries* s = Series[static_cast<std::size_t>(FCursorSlot)];
-  const std::int32_t i = Graph.SeriesRecs[static_cast<std::size_t>(FCursorSlot)].TraceIndex;
-  if (!s->Active() || i < 0 || i >= s->PointCount()) return;
-  const int x = s->PointPixelX(i);
-  if (x >= now.L && x <= now.R)
-    FCursorX = x;
+  const std::optional<int> x = CursorPointX();
+  if (!x) return;
+  if (*x >= now.L && *x <= now.R)
+    FCursorX = *x;
   else if (FCursorX >= now.L && FCursorX <= now.R)
     PlaceTraceAt(FCursorX);  // its point left the view: placed again at the line, as after a page change
 }

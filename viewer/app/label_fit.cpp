@@ -2,7 +2,9 @@
 
 #include <QEvent>
 #include <QFontMetrics>
+#include <QAbstractItemView>
 #include <QLabel>
+#include <QStyle>
 #include <algorithm>
 
 namespace vistrel {
@@ -49,5 +51,10 @@ class LabelFit : public QObject {
 }  // namespace
 
 void KeepLabelWhole(QLabel* label, QPoint at) { new LabelFit(label, at); }
+
+int CellWidthFor(const QAbstractItemView& view, const QString& text) {
+  const int margin = view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1;
+  return QFontMetrics(view.font()).horizontalAdvance(text) + 2 * margin + 1;
+}
 
 }  // namespace vistrel

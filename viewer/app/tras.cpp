@@ -1,10 +1,10 @@
 #include "viewer/app/tras.h"
 
-#include <QFontMetrics>
 #include <QHeaderView>
-#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
+
+#include "viewer/app/label_fit.h"
 
 TTrasWin* TrasWin = nullptr;
 
@@ -88,13 +88,8 @@ void TTrasWin::FormResize() {
 
 void TTrasWin::FitTitleColumn() {
   TTrasGrid& g = *TrasString;
-  // A cell's text stands inside the style's margin on either side, and the
-  // grid line takes a pixel.
-  const int margin = g.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &g) + 1;
-  const QFontMetrics fm(g.font());
   int need = std::max(TTrasGrid::kDefaultColWidth, g.horizontalHeader()->sectionSizeHint(0));
-  for (int row = 1; row < TTrasGrid::kRowCount; ++row)
-    need = std::max(need, fm.horizontalAdvance(g.Cells(0, row)) + 2 * margin + 1);
+  for (int row = 1; row < TTrasGrid::kRowCount; ++row) need = std::max(need, vistrel::CellWidthFor(g, g.Cells(0, row)));
   const int frames = 2 * g.frameWidth();
   // The values keep the room they have, within the window's widest.
   const int values = std::max(TTrasGrid::kDefaultColWidth, g.columnWidth(1));
